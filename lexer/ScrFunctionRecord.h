@@ -1,0 +1,25 @@
+// SCRFUNCTION: the record of one script function (a reader-level macro `name(p1, p2) { ... }`).
+//
+// The reader keeps one record per defined function. Each call copies its arguments into the
+// record, raises the instance number and pushes the record on the call-context stack while the
+// body is read again from its file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CSgModule;
+
+struct SCRFUNCTION {
+  std::string name;                 // function name (at most SCR_NAME_MAX bytes)
+  std::vector<std::string> params;  // parameter names, at most SCR_MAX_PARAMS
+  std::vector<std::string> args;    // argument values of the call being expanded
+  std::string fileName;             // the file that holds the body
+  long bodyStart = -1;              // byte offset just after the header
+  long bodyEnd = -1;                // byte offset just after the body's closing brace
+  int bodyLine = 0;                 // line of the body start
+  CSgModule* module = nullptr;      // module current when the function was defined
+  int instance = 0;                 // 0 at definition, +1 for every expansion
+
+  int ParamCount() const { return static_cast<int>(params.size()); }
+};

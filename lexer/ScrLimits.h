@@ -1,0 +1,30 @@
+// Every size and depth limit of the script reader, in one place.
+//
+// Sizes: the script format is defined with fixed buffers; the reader keeps its working text in
+// growable strings and applies these sizes only where text is handed out through a caller's char
+// buffer or stored in a record of fixed width. Text beyond a size is truncated, never overrun.
+//
+// Depths: every recursion of the reader is bounded; passing a bound is reported with a message of
+// the catalogue that names the bound, and the construct is not read.
+#pragma once
+
+// --- sizes (bytes, without the terminating NUL) ---
+constexpr int SCR_TOKEN_MAX = 4094;         // a line, a token, the current keyword
+constexpr int SCR_TOKEN_BUFFER = SCR_TOKEN_MAX + 1;  // room a caller's token buffer must have
+constexpr int SCR_PENDING_MAX = 16382;      // the pending-statement queue (informative; it grows)
+constexpr int SCR_NAME_MAX = 1022;          // a name, a parameter text, an argument value
+constexpr int SCR_PATH_MAX = 259;           // a path
+constexpr int SCR_PATH_BUFFER = SCR_PATH_MAX + 1;
+constexpr int SCR_MESSAGE_ENTRY_MAX = 254;  // one entry of the message list
+constexpr int SCR_MESSAGE_FORMAT_MAX = 4094;  // a formatted message before it is split
+constexpr int SCR_MAX_PARAMS = 32;          // parameters of a script function
+constexpr int SCR_MACRO_NAME_MAX = 29;      // a macro name
+constexpr int SCR_MAX_MACROS = 64;          // informative: the macro table grows beyond it
+constexpr int SCR_KEYWORD_TABLE_BOUND = 1024;  // records a keyword search looks at
+
+// --- depths ---
+constexpr int SCR_MAX_BLOCK_DEPTH = 200;        // nested keyword readers (module in module, ...)
+constexpr int SCR_MAX_INCLUDE_DEPTH = 100;      // include within include
+constexpr int SCR_MAX_EXPANSION_DEPTH = 200;    // script function expanded within an expansion
+constexpr int SCR_MAX_REPEAT_UNROLL = 100000;   // iterations a repeat block may unroll
+constexpr int SCR_MAX_EXPRESSION_DEPTH = 200;   // nested sub-expressions in the compiler

@@ -1,0 +1,43 @@
+// CScrMessage: the reader's message list.
+//
+// Every entry is one GBK text of at most SCR_MESSAGE_ENTRY_MAX bytes, as hosts have always received it.
+// Beside the text each entry carries what tools need without parsing the text back: the severity,
+// the file name and the line the message speaks of.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lexer/ScrApi.h"
+
+enum class ScrSeverity : int { Error = 0, Warning = 1, Other = 2 };
+
+SCR_API const char* ScrSeverityName(ScrSeverity s);  // "error", "warning", "other"
+
+struct ScrMessageEntry {
+  std::string text;          // GBK bytes, at most SCR_MESSAGE_ENTRY_MAX
+  ScrSeverity severity = ScrSeverity::Other;
+  std::string file;          // the file the message speaks of (as the reader names it); may be empty
+  int line = -1;             // 1-based line, -1 when the message has no line
+  bool continuation = false;  // the second entry of a message that was split at the entry size
+};
+
+class SCR_API CScrMessage {
+ public:
+  CScrMessage() = default;
+  virtual ~CScrMessage();
+
+  void Append(ScrMessageEntry entry) { m_entries.push_back(std::move(entry)); }
+  int Count() const { return static_cast<int>(m_entries.size()); }
+  bool Empty() const { return m_entries.empty(); }
+  const ScrMessageEntry& Back() const { return m_entries.back(); }
+  void PopBack() { m_entries.pop_back(); }
+  const std::vector<ScrMessageEntry>& Entries() const { return m_entries; }
+  void Clear() { m_entries.clear(); }
+
+  // Moves every entry of `other`, in order, to the end of this list; `other` is left empty.
+  void MoveFrom(CScrMessage& other);
+
+ private:
+  std::vector<ScrMessageEntry> m_entries;
+};

@@ -1,0 +1,197 @@
+// CScriptReader: reads one script (and the files it includes) into one runtime module.
+//
+// A host creates a reader on its root module and calls ReadXScript. The reader owns what the
+// keyword readers share while a file is read: the message list, the stack of modules into which
+// objects are created, the work directory and file name, the macro table, the script functions
+// and the multi-text documents, and the CScrScript of the last `script` block.
+#pragma once
+
+#include <cstdio>
+#include <list>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "lexer/ScrApi.h"
+#include "lexer/ScrEncoding.h"
+#include "lexer/ScrFunctionRecord.h"
+#include "lexer/ScrLex.h"
+#include "reader/ScrFormat.h"
+#include "reader/ScrMessage.h"
+#include "reader/ScrText.h"
+#include "sg/Types.h"
+
+class CSgModule;
+class CKvoObject;
+class CScrScript;
+class CMultiTextDoc;
+
+// The script functions a reader knows, in order of definition. Records are shared: a reader that
+// reads an included file hands its list to the inner reader and takes the inner one's back, so
+// both lists name the same records. The last list that names a record frees it.
+class SCR_API ScrFunctionList {
+ public:
+  void Add(std::shared_ptr<SCRFUNCTION> rec);
+  SCRFUNCTION* Find(const char* name) const;  // first record of that name, exact comparison
+  void Clear();
+  int Count() const { return static_cast<int>(m_list.size()); }
+  const std::vector<std::shared_ptr<SCRFUNCTION>>& Records() const { return m_list; }
+
+ private:
+  std::vector<std::shared_ptr<SCRFUNCTION>> m_list;
+  std::unordered_map<std::string, SCRFUNCTION*> m_byName;
+};
+
+// A multi-text document registered by name; the text readers derive their documents from it.
+class SCR_API CMultiTextDoc {
+ public:
+  explicit CMultiTextDoc(const char* name = nullptr) : m_name(name ? name : "") {}
+  virtual ~CMultiTextDoc();
+  const char* Name() const { return m_name.c_str(); }
+
+ private:
+  std::string m_name;
+};
+
+class SCR_API CScriptReader {
+ public:
+  explicit CScriptReader(CSgModule* root);
+  virtual ~CScriptReader();
+  CScriptReader(const CScriptReader&) = delete;
+  CScriptReader& operator=(const CScriptReader&) = delete;
+
+  // Reads the file at `path` (a script path: '\' or '/' separate directories). Returns the result
+  // of the last `script` block (1 when the file holds none), 0 when the file cannot be opened, the
+  // grammar check fails, or a keyword reader stops the script.
+  int ReadXScript(const char* path, int bLoadModel = 1, int bCheckGrammar = 1);
+
+  // The grammar pre-pass over a whole file; 1 when it passed.
+  int CheckGrammar(const char* path);
+
+  void SetFileName(const char* name, FILE* f);
+  const char* FileName() const { return m_fileName.c_str(); }
+  const char* WorkDirectory() const { return m_workDir.c_str(); }
+  void SetWorkDirectory(const char* dir) { m_workDir = dir ? dir : ""; }
+
+  // --- modules ---
+  CSgModule* RootModule() const { return m_root; }
+  void PushModule(CSgModule* m) { m_modules.push_back(m); }
+  void PopModule() {
+    if (m_modules.size() > 1) m_modules.pop_back();
+  }
+  CSgModule* CurrentModule() const { return m_modules.empty() ? m_root : m_modules.back(); }
+  CSgModule* ModuleStackTop() const { return CurrentModule(); }
+  std::vector<CSgModule*>& GetModuleStack() { return m_modules; }
+  void SetModuleStack(const std::vector<CSgModule*>& s) { m_modules = s; }
+
+  // --- steps ---
+  void StepInto() { ++m_stepLevel; }
+  void StepOut() { --m_stepLevel; }
+  void GetStepLevel(char* out) const;  // (2 * level + 4) spaces; out must hold that many + 1
+  std::string StepIndent() const;
+
+  CScrScript* Script() const { return m_script.get(); }
+
+  // --- macros (`define`) ---
+  void AddMacro(const char* name, DWORD value, BYTE flag);
+  int FindMacro(const char* name, DWORD& value, BYTE& flag) const;
+
+  // --- script functions ---
+  void AddFunction(std::shared_ptr<SCRFUNCTION> rec) { m_functions.Add(std::move(rec)); }
+  ScrFunctionList& Functions() { return m_functions; }
+  SCRFUNCTION* FindFunction(const char* name) const { return m_functions.Find(name); }
+  void DeleteAllFunctions() { m_functions.Clear(); }
+
+  // --- multi-text documents (owned) ---
+  void AddMultiTextDoc(CMultiTextDoc* doc);
+  CMultiTextDoc* FindMultiTextDoc(const char* name) const;
+
+  // --- filing runtime objects into the current module ---
+  void AddObject(CKvoObject* obj);
+  void AddObjects(std::list<CKvoObject*>& objs);
+  void AddAnimations(std::list<CKvoObject*>& anims);
+
+  // --- options ---
+  int bLoadModel() const { return m_bLoadModel; }
+  int bCheckGrammar() const { return m_bCheckGrammar; }
+  int bLoadImageDataDefault() const { return m_bLoadImageDataDefault; }
+  int bReactionLocalDeafult() const { return m_bReactionLocalDeafult; }
+  void SetLoadImageDataDefault(int v) { m_bLoadImageDataDefault = v; }
+  void SetReactionLocalDeafult(int v) { m_bReactionLocalDeafult = v; }
+  // How script files are decoded (auto-detection by default) and what the last file was.
+  void SetEncoding(ScrEncoding e) { m_encoding = e; }
+  ScrEncoding Encoding() const { return m_encoding; }
+  ScrDetectedEncoding LastEncoding() const { return m_lastEncoding; }
+
+  int ReadHeader(FILE*) { return 1; }
+  void Clear() {}
+  void SkipBlock(FILE* f);
+  virtual void OtherKeyword(FILE* f, const char* keyword);
+
+  // --- messages ---
+  // PushMessage takes a finished text; its severity is taken from the text ("错误:" / "警告:").
+  void PushMessage(const char* text);
+  void PopMessage();
+  void GetMessageA(char* out) const;  // out must hold SCR_MESSAGE_ENTRY_MAX + 1 bytes
+  int MessageCount() const { return m_messages.Count(); }
+  CScrMessage& Messages() { return m_messages; }
+  void AddMessages(CScrMessage& other) { m_messages.MoveFrom(other); }
+  void SetNotificationTitle(const char* t) { m_notifyTitle = t ? t : ""; }
+
+  // Reports a catalogue text about the place the stream `f` stands at (the current stream when
+  // null). Texts that begin with a file-and-line part get the file name and line put in front of
+  // `args`.
+  void Report(ScrTextId id, FILE* f, std::initializer_list<ScrArg> args = {});
+  // The same with an explicit line (the grammar check reports by the running line id).
+  void ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args = {});
+  // The line of a stream position in the file being read.
+  int LineOf(FILE* f) const;
+
+  // --- bounded recursion ---
+  // Nested keyword readers, includes and script-function expansions each have a depth bound
+  // (lexer/ScrLimits.h). Enter* reports the bound and returns 0 when it would be passed.
+  int EnterBlock(FILE* f);
+  void LeaveBlock() { --m_blockDepth; }
+  int IncludeDepth() const { return m_includeDepth; }
+  void SetIncludeDepth(int d) { m_includeDepth = d; }
+  int ExpansionDepth() const { return m_expansionDepth; }
+  void SetExpansionDepth(int d) { m_expansionDepth = d; }
+
+  // Number of live readers in the process.
+  static int m_instanceNum;
+
+ private:
+  friend class CScrScript;
+  void PushEntry(const std::string& text, ScrSeverity sev, const std::string& file, int line);
+
+  int m_errorNotified = 0;
+  CLineCounter m_lineCounter;
+  std::string m_notifyTitle;
+  std::unique_ptr<CScrScript> m_script;
+  CScrMessage m_messages;
+  CSgModule* m_root;
+  std::vector<CSgModule*> m_modules;
+  std::string m_workDir;
+  int m_bLoadModel = 1;
+  int m_bCheckGrammar = 1;
+  std::string m_fileName;
+  int m_bLoadImageDataDefault = 0;
+  int m_bReactionLocalDeafult = 0;
+  struct Macro {
+    std::string name;
+    BYTE flag;
+    DWORD value;
+  };
+  std::vector<Macro> m_macros;
+  std::unordered_map<std::string, size_t> m_macroIndex;  // name -> first entry
+  ScrFunctionList m_functions;
+  std::vector<std::unique_ptr<CMultiTextDoc>> m_docs;
+  std::unordered_map<std::string, CMultiTextDoc*> m_docIndex;
+  int m_stepLevel = 0;
+  ScrEncoding m_encoding = ScrEncoding::Auto;
+  ScrDetectedEncoding m_lastEncoding = ScrDetectedEncoding::Ascii;
+  int m_blockDepth = 0;
+  int m_includeDepth = 0;
+  int m_expansionDepth = 0;
+};

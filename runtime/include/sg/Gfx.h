@@ -1,0 +1,123 @@
+// The graphics field library: one process-wide scene of nodes (fields) named by paths such
+// as "/scene/pump/valve", each with a stable 64-bit key, and one current field.
+//
+// Keys are handed out from 1 upward and never reused until SgResetScene; the root "/" always
+// exists. -1 (SG_NO_KEY) means "no node". Functions returning int give non-zero on success.
+// Paths use '/' between node names; a '\\' is taken as '/', repeated separators collapse
+// and a trailing separator is ignored. Node names are compared exactly (case matters).
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sg/Types.h"
+
+class CSgModule;
+
+// --- fields ---
+// Makes the node of path current, creating it and its missing ancestors; returns its key
+// (-1 for a null path). A relative path is taken from the root.
+SGKEY SgOpenField(const char* path);
+SGKEY SgOpenFieldByKey(SGKEY key);  // -1 when no node has the key
+void SgCloseField();                 // no current field afterwards
+SGKEY SgCurrentField();              // -1 when none is open
+SGKEY SgFieldExists(const char* path);  // -1 when no node has the path
+
+// The key of a node for a path relative to a module (-1 when missing). An absolute path
+// ("/...") is taken as it is. A relative path is tried, in this order, under
+// "/scene/<module path with '/' for ':'>/", then under "/scene/", then under "/".
+SGKEY FindFieldByRelativePathName(CSgModule* module, const char* path);
+// All nodes whose path matches pattern (relative as above; '*' and '?' match within one
+// path segment). The first of the three bases that gives any match wins. *keys is
+// allocated by the library (release with SgFreeArray; nullptr when nothing matched).
+// Returns non-zero when at least one node matched.
+int FindAllFieldsByRelativePathName(CSgModule* module, const char* pattern, SGKEY** keys, int* count);
+void SgFreeArray(void* array);
+
+int SgSetVisibilityByKey(SGKEY key, int visible);
+int SgShowVisibilityByKey(SGKEY key, int* visible);
+int SgSetTransformByKey(SGKEY key, const float m[16], int flag);
+int SgShowTransformByKey(SGKEY key, float m[16]);  // identity until set
+int SgShowOwner(SGKEY key, SGKEY* owner);          // the parent node; the root has owner -1
+// Bounded copy of the node's full path ("/scene/pump"); 0 when the key is unknown or the
+// buffer is too small (out then holds the cut path, always terminated when size > 0).
+int SgShowFieldPathName(SGKEY key, char* out, int size);
+
+// Named contents of a node ("remark", "images", ...).
+int SgSetFieldContents(SGKEY key, const char* name, const char* value);
+// Bounded copy; 0 when the node or the name is unknown or the buffer is too small.
+int SgShowFieldContentsByKey(SGKEY key, const char* name, char* out, int size);
+const char* SgFieldContents(SGKEY key, const char* name);  // nullptr when unset
+
+// --- inserts into the current field; each returns the new child's key, -1 with no current field ---
+SGKEY SgInsertImage(const char* file);   // child "image<n>", contents "image" = file
+SGKEY SgInsertRemark(const char* text);  // child "remark<n>", contents "remark" = text
+SGKEY SgInsertText3d(const char* text);  // child "text3d<n>", contents "text" = text
+SGKEY SgInsertStencil();                 // child "stencil<n>"
+SGKEY SgInsertZRect(const float pos[2], const float size[2]);  // child "zrect<n>"
+
+// --- appearance of the current field; 0 with no current field ---
+int SgSetTexture(const char* file);
+int SgSetMaterialDiffuse(const float rgba[4]);
+int SgSetTransparency(float transparency);
+
+// --- global ---
+int SgSetBackgroundImage(const char* file);
+int SgSetBackgroundColor(const float c1[3], const float c2[3]);
+void SgSetErrorMessage(const char* text);
+const char* SgGetErrorMessage();  // "" when none
+// Resolves name to an existing file: as given, then under the work directory, then under
+// the host directory. Bounded copy of the path found into out; 0 when not found or too long.
+int SgGetFullFilename(const char* name, char* out, int size);
+void SgSetWorkDirectory(const char* dir);
+const char* SgGetWorkDirectory();
+
+// --- trace writer ---
+// Writes only where the host configured a target: a file target receives every dump; a
+// directory target receives each dump in a file named after the last component of `file`
+// ('\\' and '/' both separate). With no target nothing is written anywhere.
+void SgSetTraceTarget(const char* path, int bDirectory);  // null or "" removes the target
+void SgDumpString(const char* file, int append, const char* fmt, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// Clears the scene (only the root is left), the current field, the background, the error
+// message, the work directory and the trace target.
+void SgResetScene();
+
+// --- walking the scene (dumps, tests) ---
+int SgFieldChildCount(SGKEY key);
+SGKEY SgFieldChild(SGKEY key, int i);  // -1 outside the range
+const char* SgFieldName(SGKEY key);    // the node's own name ("" for the root); nullptr when unknown
+
+struct SgZRect {
+  float pos[2];
+  float size[2];
+};
+
+// A copy of everything a node holds.
+struct SgFieldInfo {
+  SGKEY key = -1;
+  SGKEY owner = -1;
+  std::string path;
+  int visible = 1;
+  float transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  int transformFlag = 0;
+  std::string texture;
+  bool hasDiffuse = false;
+  float diffuse[4] = {0, 0, 0, 0};
+  bool hasTransparency = false;
+  float transparency = 0.0f;
+  std::vector<std::pair<std::string, std::string>> contents;  // in order of first setting
+  bool hasZRect = false;
+  SgZRect zrect{};
+};
+int SgGetFieldInfo(SGKEY key, SgFieldInfo* info);  // 0 when the key is unknown
+
+struct SgBackground {
+  std::string image;
+  bool hasColor = false;
+  float color1[3] = {0, 0, 0};
+  float color2[3] = {0, 0, 0};
+};
+void SgGetBackground(SgBackground* bg);

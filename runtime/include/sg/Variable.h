@@ -1,0 +1,93 @@
+// CSgVariable: a typed runtime value, or an array of nested variables.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sg/Kvo.h"
+
+// A variable carries one of the variable type codes (SG_VAR_TYPES). Values are kept in
+// the storage of their kind (integer, real or text) and convert on the way in and out:
+// a setter converts the value to the variable's type; a getter converts to the asked kind.
+// An untyped variable (code 0) takes the type of the first value given to it, so element
+// slots created by SetVarType can be filled with Set.
+class CSgVariable : public CKvoObject {
+ public:
+  explicit CSgVariable(int typeCode = SGT_VARIABLE, const char* name = nullptr);
+  ~CSgVariable() override;
+
+  // Sets the type. A scalar keeps its value, converted. An array type (bit 0x1000) with
+  // size n holds exactly n element slots afterwards: new slots are untyped variables
+  // named by their index, surplus slots are deleted. For a scalar, size is only recorded.
+  void SetVarType(int code, int size);
+  int VarType() const { return m_varType; }
+  // Arrays: the element count; scalars: the size given to SetVarType.
+  int GetSize() const;
+  bool IsArray() const { return (m_varType & SGVT_ARRAY) != 0; }
+
+  void SetInt(int v);
+  void SetLong(long long v);
+  void SetFloat(float v);
+  void SetDouble(double v);
+  void SetBool(int v);
+  void SetString(const char* text);  // nullptr sets ""
+  void Set(int v) { SetInt(v); }
+  void Set(long long v) { SetLong(v); }
+  void Set(float v) { SetFloat(v); }
+  void Set(double v) { SetDouble(v); }
+  // Stores `element` (ownership taken) at `index`, replacing and deleting what was there;
+  // grows the array when index >= size. On a scalar the variable becomes an untyped
+  // array. A negative index deletes the element and returns 0; a null element returns 0.
+  int Set(int index, CSgVariable* element);
+  // A random variable (type 0x80) draws from [low, high] (swapped when low > high).
+  void SetRandRange(int low, int high);
+  int RandLow() const { return m_randLow; }
+  int RandHigh() const { return m_randHigh; }
+
+  int GetInt() const;
+  long long GetLong() const;
+  float GetFloat() const;
+  double GetDouble() const;
+  bool GetBool() const;
+  // The text of a string variable, or the value formatted as text; never null.
+  // The pointer stays valid until the variable is next changed or read as text.
+  const char* GetString() const;
+  CSgVariable* Element(int i) const;  // nullptr outside 0..size-1 or on a scalar
+
+  // Conveniences: 1 when the variable holds a typed scalar, else 0 (out gets 0).
+  int Get(int& out) const;
+  int Get(long long& out) const;
+  int Get(float& out) const;
+  int Get(double& out) const;
+
+  // The class an object variable is declared of ("" when none).
+  void SetClassName(const char* name) { m_className = name ? name : ""; }
+  const char* ClassName() const { return m_className.c_str(); }
+
+  const char* KindName() const override { return "CSgVariable"; }
+  // Prints "varType", "value" (arrays: a list of element values, nested arrays nested),
+  // "className" when set and the random range for random variables.
+  void Describe(CDescriber& d) const override;
+
+ private:
+  enum class Store { None, Integer, Real, Text };
+  static Store StoreOf(int varType);
+  Store CurrentStore() const { return StoreOf(m_varType); }
+  void AdoptTypeIfUntyped(int code);
+  void StoreInteger(long long v);
+  void StoreReal(double v);
+  void DescribeValue(CDescriber& d, const char* key) const;
+  void ResizeElements(int n);
+
+  int m_varType = SGVT_NONE;
+  int m_size = 0;
+  long long m_int = 0;
+  double m_real = 0.0;
+  std::string m_text;
+  mutable std::string m_textCache;  // formatted text handed out by GetString
+  int m_randLow = 0;
+  int m_randHigh = 0;
+  std::string m_className;
+  std::vector<std::unique_ptr<CSgVariable>> m_elements;
+};

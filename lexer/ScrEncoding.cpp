@@ -1,0 +1,232 @@
+// Encodings: detection, the one iconv loop every conversion goes through, and opening script files.
+#include "lexer/ScrEncoding.h"
+
+#include <iconv.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "lexer/ScrPath.h"
+
+namespace {
+
+// glibc's names; GBK here maps 0x80 to the euro sign, as the original platform's code page does.
+constexpr const char* kGbk = "GBK";
+constexpr const char* kUtf8 = "UTF-8";
+
+bool IsUtf8Name(const char* code) {
+  return code && (strcasecmp(code, "UTF-8") == 0 || strcasecmp(code, "UTF8") == 0);
+}
+
+// Length of the strictly valid UTF-8 sequence at p (no overlongs, no surrogates, nothing above
+// U+10FFFF), or 0 when the bytes there are not one.
+size_t Utf8SequenceLength(const unsigned char* p, size_t left) {
+  if (left == 0) return 0;
+  const unsigned char c = p[0];
+  if (c < 0x80) return 1;
+  size_t n;
+  unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3;
+    if (c == 0xE0) lo = 0xA0;  // overlong
+    if (c == 0xED) hi = 0x9F;  // surrogates
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4;
+    if (c == 0xF0) lo = 0x90;  // overlong
+    if (c == 0xF4) hi = 0x8F;  // above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (left < n) return 0;
+  if (p[1] < lo || p[1] > hi) return 0;
+  for (size_t i = 2; i < n; ++i)
+    if (p[i] < 0x80 || p[i] > 0xBF) return 0;
+  return n;
+}
+
+bool ReadAll(FILE* f, std::string& out) {
+  out.clear();
+  char buf[65536];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+  return !ferror(f);
+}
+
+// An anonymous temporary file holding `data`, rewound; null on failure. The file is unlinked at
+// once, so it disappears when closed and nothing is left behind.
+FILE* AnonymousFileWith(const std::string& data) {
+  const char* dir = getenv("TMPDIR");
+  std::string tmpl = (dir && *dir) ? dir : "/tmp";
+  if (tmpl.back() != '/') tmpl += '/';
+  tmpl += "scrXXXXXX";
+  int fd = mkstemp(tmpl.data());
+  if (fd < 0) return nullptr;
+  unlink(tmpl.c_str());
+  FILE* f = fdopen(fd, "w+b");
+  if (!f) {
+    close(fd);
+    return nullptr;
+  }
+  if ((!data.empty() && fwrite(data.data(), 1, data.size(), f) != data.size()) || fflush(f) != 0) {
+    fclose(f);
+    return nullptr;
+  }
+  rewind(f);
+  return f;
+}
+
+}  // namespace
+
+const char* ScrEncodingName(ScrDetectedEncoding e) {
+  switch (e) {
+    case ScrDetectedEncoding::Ascii: return "ascii";
+    case ScrDetectedEncoding::Gbk: return "gbk";
+    case ScrDetectedEncoding::Utf8: return "utf-8";
+  }
+  return "ascii";
+}
+
+int ScrParseEncoding(const char* text, ScrEncoding* out) {
+  if (!text || !out) return 0;
+  if (strcasecmp(text, "auto") == 0) {
+    *out = ScrEncoding::Auto;
+  } else if (strcasecmp(text, "gbk") == 0) {
+    *out = ScrEncoding::Gbk;
+  } else if (strcasecmp(text, "utf-8") == 0 || strcasecmp(text, "utf8") == 0) {
+    *out = ScrEncoding::Utf8;
+  } else {
+    return 0;
+  }
+  return 1;
+}
+
+bool ScrConvert(const char* fromCode, const char* toCode, std::string_view in, std::string& out,
+                const char* replacement) {
+  out.clear();
+  iconv_t cd = iconv_open(toCode, fromCode);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+
+  const bool fromUtf8 = IsUtf8Name(fromCode);
+  bool whole = true;
+  char* inPtr = const_cast<char*>(in.data());
+  size_t inLeft = in.size();
+  // The output grows as needed (E2BIG); `used` is how much of it holds converted bytes.
+  out.resize(in.size() * 2 + 16);
+  size_t used = 0;
+  bool flushing = false;  // after the input: emit any shift sequence the target needs
+
+  for (;;) {
+    char* outPtr = out.data() + used;
+    size_t outLeft = out.size() - used;
+    size_t r = flushing ? iconv(cd, nullptr, nullptr, &outPtr, &outLeft)
+                        : iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    int err = errno;
+    used = out.size() - outLeft;
+    if (r != static_cast<size_t>(-1)) {
+      if (flushing) break;
+      flushing = true;
+      continue;
+    }
+    if (err == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    if (flushing || (err != EILSEQ && err != EINVAL)) {
+      whole = false;
+      break;
+    }
+    // EILSEQ: a sequence that is invalid, or valid but not representable in the target.
+    // EINVAL: an incomplete sequence at the end of the input.
+    whole = false;
+    if (!replacement) break;
+    // A whole valid UTF-8 character that the target lacks is replaced once; anything else is
+    // replaced byte by byte, so no byte disappears without a trace.
+    size_t skip = 1;
+    if (fromUtf8 && err == EILSEQ) {
+      size_t n = Utf8SequenceLength(reinterpret_cast<const unsigned char*>(inPtr), inLeft);
+      if (n > 1) skip = n;
+    }
+    out.resize(used);
+    out += replacement;
+    used = out.size();
+    out.resize(used + inLeft * 2 + 16);
+    inPtr += skip;
+    inLeft -= skip;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+  }
+  out.resize(used);
+  iconv_close(cd);
+  return whole;
+}
+
+std::string ScrGbkToUtf8(std::string_view gbk) {
+  std::string out;
+  ScrConvert(kGbk, kUtf8, gbk, out, "\xEF\xBF\xBD");  // U+FFFD
+  return out;
+}
+
+std::string ScrUtf8ToGbk(std::string_view utf8) {
+  std::string out;
+  ScrConvert(kUtf8, kGbk, utf8, out, "?");
+  return out;
+}
+
+ScrDetectedEncoding ScrDetectEncoding(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t size = bytes.size();
+  size_t i = 0;
+  while (i < size && p[i] < 0x80) ++i;
+  if (i == size) return ScrDetectedEncoding::Ascii;
+  if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return ScrDetectedEncoding::Utf8;
+
+  // Strict UTF-8 with evidence: two-byte sequences alone are not enough, since short GBK text
+  // passes a UTF-8 check by chance; every UTF-8 hanzi is a three-byte sequence.
+  bool sawLong = false;
+  while (i < size) {
+    size_t n = Utf8SequenceLength(p + i, size - i);
+    if (n == 0) return ScrDetectedEncoding::Gbk;
+    if (n >= 3) sawLong = true;
+    i += n;
+  }
+  return sawLong ? ScrDetectedEncoding::Utf8 : ScrDetectedEncoding::Gbk;
+}
+
+FILE* ScrOpenScriptFile(const char* scriptPath, ScrEncoding enc, ScrDetectedEncoding* detected) {
+  if (!scriptPath) return nullptr;
+  const std::string fs = ScrToFsPath(scriptPath);
+  FILE* f = fopen(fs.c_str(), "rb");
+  if (!f) {
+    // A name written in a GBK script may stand for a UTF-8 name on disk.
+    std::string utf8;
+    if (ScrConvert(kGbk, kUtf8, fs, utf8) && utf8 != fs) f = fopen(utf8.c_str(), "rb");
+  }
+  if (!f) return nullptr;
+
+  if (enc == ScrEncoding::Gbk) {
+    if (detected) *detected = ScrDetectedEncoding::Gbk;
+    return f;
+  }
+
+  std::string content;
+  if (!ReadAll(f, content)) {
+    fclose(f);
+    return nullptr;
+  }
+  ScrDetectedEncoding found =
+      enc == ScrEncoding::Utf8 ? ScrDetectedEncoding::Utf8 : ScrDetectEncoding(content);
+  if (detected) *detected = found;
+  if (found != ScrDetectedEncoding::Utf8) {
+    rewind(f);
+    return f;
+  }
+  fclose(f);
+
+  std::string_view body(content);
+  if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+  return AnonymousFileWith(ScrUtf8ToGbk(body));
+}

@@ -40,7 +40,8 @@ class CSgVariable : public CKvoObject {
   // grows the array when index >= size. On a scalar the variable becomes an untyped
   // array. A negative index deletes the element and returns 0; a null element returns 0.
   int Set(int index, CSgVariable* element);
-  // A random variable (type 0x80) draws from [low, high] (swapped when low > high).
+  // A random variable (type 0x80) with a range gives a fresh draw from [low, high] on
+  // every numeric read (the bounds are swapped when low > high).
   void SetRandRange(int low, int high);
   int RandLow() const { return m_randLow; }
   int RandHigh() const { return m_randHigh; }
@@ -88,6 +89,7 @@ class CSgVariable : public CKvoObject {
   mutable std::string m_textCache;  // formatted text handed out by GetString
   int m_randLow = 0;
   int m_randHigh = 0;
+  bool m_hasRange = false;
   std::string m_className;
   std::vector<std::unique_ptr<CSgVariable>> m_elements;
 };

@@ -1,0 +1,526 @@
+// The graphics field library: an in-memory scene of nodes by path, the current field,
+// node appearance and contents, the background, error message and the trace writer.
+#include "sg/Gfx.h"
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
+#include "sg/Module.h"
+#include "sg/Platform.h"
+
+namespace {
+
+struct Node {
+  SgFieldInfo info;                                       // key, owner, path, appearance, contents
+  std::string name;                                       // the last path segment ("" for the root)
+  std::vector<SGKEY> children;                            // in order of creation
+  std::unordered_map<std::string, size_t> contentIndex;   // contents name -> index in info.contents
+};
+
+// The whole process-wide state of the library, in one place.
+struct Scene {
+  std::unordered_map<SGKEY, std::unique_ptr<Node>> nodes;
+  std::unordered_map<std::string, SGKEY> byPath;  // canonical path -> key
+  SGKEY nextKey = 1;
+  std::vector<SGKEY> openStack;                   // current field on top
+  SgBackground background;
+  std::string errorMessage;
+  std::string workDir;
+  std::string traceTarget;
+  bool traceIsDirectory = false;
+
+  Scene() { Reset(); }
+
+  void Reset() {
+    nodes.clear();
+    byPath.clear();
+    openStack.clear();
+    background = SgBackground();
+    errorMessage.clear();
+    workDir.clear();
+    traceTarget.clear();
+    traceIsDirectory = false;
+    nextKey = 1;
+    // The root always exists and gets the first key.
+    auto root = std::make_unique<Node>();
+    root->info.key = nextKey++;
+    root->info.owner = SG_NO_KEY;
+    root->info.path = "/";
+    byPath["/"] = root->info.key;
+    nodes[root->info.key] = std::move(root);
+  }
+
+  Node* Get(SGKEY key) {
+    auto it = nodes.find(key);
+    return it == nodes.end() ? nullptr : it->second.get();
+  }
+
+  SGKEY Current() const { return openStack.empty() ? SG_NO_KEY : openStack.back(); }
+
+  // A new child of parent named name (the caller made sure it does not exist yet).
+  Node* MakeChild(Node* parent, const std::string& name) {
+    auto node = std::make_unique<Node>();
+    Node* n = node.get();
+    n->name = name;
+    n->info.key = nextKey++;
+    n->info.owner = parent->info.key;
+    n->info.path = parent->info.path == "/" ? "/" + name : parent->info.path + "/" + name;
+    parent->children.push_back(n->info.key);
+    byPath[n->info.path] = n->info.key;
+    nodes[n->info.key] = std::move(node);
+    return n;
+  }
+};
+
+Scene& S() {
+  static Scene scene;
+  return scene;
+}
+
+// Splits a path into its node names: '\\' and '/' both separate; empty names are dropped.
+std::vector<std::string> Segments(const char* path) {
+  std::vector<std::string> segs;
+  std::string cur;
+  for (const char* p = path; *p; ++p) {
+    if (*p == '/' || *p == '\\') {
+      if (!cur.empty()) segs.push_back(std::move(cur));
+      cur.clear();
+    } else {
+      cur += *p;
+    }
+  }
+  if (!cur.empty()) segs.push_back(std::move(cur));
+  return segs;
+}
+
+std::string Join(const std::vector<std::string>& segs) {
+  if (segs.empty()) return "/";
+  std::string p;
+  for (const std::string& s : segs) p += "/" + s;
+  return p;
+}
+
+bool IsAbsolute(const char* path) { return path[0] == '/' || path[0] == '\\'; }
+
+SGKEY Lookup(const std::string& canonical) {
+  auto it = S().byPath.find(canonical);
+  return it == S().byPath.end() ? SG_NO_KEY : it->second;
+}
+
+// The bases a relative path is tried under, in order.
+std::vector<std::string> RelativeBases(CSgModule* module) {
+  std::vector<std::string> bases;
+  if (module) {
+    std::string mp = module->PathName();
+    for (char& c : mp)
+      if (c == ':') c = '/';
+    bases.push_back("/scene/" + mp);
+  }
+  bases.push_back("/scene");
+  bases.push_back("/");
+  return bases;
+}
+
+// '*' matches any run of characters, '?' one character; no backtracking recursion.
+bool GlobMatch(const std::string& pat, const std::string& text) {
+  size_t p = 0, t = 0, starP = std::string::npos, starT = 0;
+  while (t < text.size()) {
+    if (p < pat.size() && (pat[p] == '?' || pat[p] == text[t])) {
+      ++p;
+      ++t;
+    } else if (p < pat.size() && pat[p] == '*') {
+      starP = p++;
+      starT = t;
+    } else if (starP != std::string::npos) {
+      p = starP + 1;
+      t = ++starT;
+    } else {
+      return false;
+    }
+  }
+  while (p < pat.size() && pat[p] == '*') ++p;
+  return p == pat.size();
+}
+
+bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+// The nodes under base whose relative path matches the pattern segments, in tree order.
+std::vector<SGKEY> MatchUnder(SGKEY base, const std::vector<std::string>& pattern) {
+  std::vector<SGKEY> level{base};
+  for (const std::string& seg : pattern) {
+    std::vector<SGKEY> next;
+    for (SGKEY k : level) {
+      Node* n = S().Get(k);
+      if (!n) continue;
+      if (!HasWildcard(seg)) {
+        std::string path = n->info.path == "/" ? "/" + seg : n->info.path + "/" + seg;
+        SGKEY c = Lookup(path);
+        if (c != SG_NO_KEY) next.push_back(c);
+        continue;
+      }
+      for (SGKEY c : n->children) {
+        Node* cn = S().Get(c);
+        if (cn && GlobMatch(seg, cn->name)) next.push_back(c);
+      }
+    }
+    level.swap(next);
+    if (level.empty()) break;
+  }
+  return level;
+}
+
+// Bounded copy: 1 when text fits (with its terminator), else 0 with a cut, terminated copy.
+int CopyOut(const std::string& text, char* out, int size) {
+  if (!out || size <= 0) return 0;
+  size_t n = text.size();
+  if (n + 1 > (size_t)size) {
+    std::memcpy(out, text.data(), (size_t)size - 1);
+    out[size - 1] = '\0';
+    return 0;
+  }
+  std::memcpy(out, text.c_str(), n + 1);
+  return 1;
+}
+
+void SetContents(Node* n, const std::string& name, const std::string& value) {
+  auto it = n->contentIndex.find(name);
+  if (it != n->contentIndex.end()) {
+    n->info.contents[it->second].second = value;
+    return;
+  }
+  n->contentIndex[name] = n->info.contents.size();
+  n->info.contents.emplace_back(name, value);
+}
+
+// Inserts a child named "<kind><n>" (n the first number not yet used) into the current field.
+Node* InsertChild(const char* kind) {
+  Node* parent = S().Get(S().Current());
+  if (!parent) return nullptr;
+  for (unsigned n = 1;; ++n) {
+    std::string name = kind + std::to_string(n);
+    std::string path = parent->info.path == "/" ? "/" + name : parent->info.path + "/" + name;
+    if (Lookup(path) == SG_NO_KEY) return S().MakeChild(parent, name);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- fields
+
+SGKEY SgOpenField(const char* path) {
+  if (!path) return SG_NO_KEY;
+  Node* n = S().Get(Lookup("/"));
+  // Walk down from the root, creating each missing node.
+  for (const std::string& seg : Segments(path)) {
+    std::string childPath = n->info.path == "/" ? "/" + seg : n->info.path + "/" + seg;
+    SGKEY c = Lookup(childPath);
+    n = c != SG_NO_KEY ? S().Get(c) : S().MakeChild(n, seg);
+  }
+  S().openStack.push_back(n->info.key);
+  return n->info.key;
+}
+
+SGKEY SgOpenFieldByKey(SGKEY key) {
+  if (!S().Get(key)) return SG_NO_KEY;
+  S().openStack.push_back(key);
+  return key;
+}
+
+// Returns to the field that was current before the matching open.
+void SgCloseField() {
+  if (!S().openStack.empty()) S().openStack.pop_back();
+}
+
+SGKEY SgCurrentField() { return S().Current(); }
+
+SGKEY SgFieldExists(const char* path) {
+  if (!path) return SG_NO_KEY;
+  return Lookup(Join(Segments(path)));
+}
+
+SGKEY FindFieldByRelativePathName(CSgModule* module, const char* path) {
+  if (!path || !*path) return SG_NO_KEY;
+  std::vector<std::string> segs = Segments(path);
+  if (IsAbsolute(path)) return Lookup(Join(segs));
+  for (const std::string& base : RelativeBases(module)) {
+    std::vector<std::string> full = Segments(base.c_str());
+    full.insert(full.end(), segs.begin(), segs.end());
+    SGKEY k = Lookup(Join(full));
+    if (k != SG_NO_KEY) return k;
+  }
+  return SG_NO_KEY;
+}
+
+int FindAllFieldsByRelativePathName(CSgModule* module, const char* pattern, SGKEY** keys, int* count) {
+  if (keys) *keys = nullptr;
+  if (count) *count = 0;
+  if (!pattern || !*pattern || !keys || !count) return 0;
+  std::vector<std::string> segs = Segments(pattern);
+  std::vector<std::string> bases;
+  if (IsAbsolute(pattern)) bases.push_back("/");
+  else bases = RelativeBases(module);
+  for (const std::string& base : bases) {
+    SGKEY b = Lookup(Join(Segments(base.c_str())));
+    if (b == SG_NO_KEY) continue;
+    std::vector<SGKEY> found = MatchUnder(b, segs);
+    if (found.empty()) continue;
+    *keys = static_cast<SGKEY*>(std::malloc(found.size() * sizeof(SGKEY)));
+    if (!*keys) return 0;
+    std::memcpy(*keys, found.data(), found.size() * sizeof(SGKEY));
+    *count = (int)found.size();
+    return 1;
+  }
+  return 0;
+}
+
+void SgFreeArray(void* array) { std::free(array); }
+
+int SgSetVisibilityByKey(SGKEY key, int visible) {
+  Node* n = S().Get(key);
+  if (!n) return 0;
+  n->info.visible = visible ? 1 : 0;
+  return 1;
+}
+
+int SgShowVisibilityByKey(SGKEY key, int* visible) {
+  Node* n = S().Get(key);
+  if (!n || !visible) return 0;
+  *visible = n->info.visible;
+  return 1;
+}
+
+int SgSetTransformByKey(SGKEY key, const float m[16], int flag) {
+  Node* n = S().Get(key);
+  if (!n || !m) return 0;
+  std::memcpy(n->info.transform, m, sizeof n->info.transform);
+  n->info.transformFlag = flag;
+  return 1;
+}
+
+int SgShowTransformByKey(SGKEY key, float m[16]) {
+  Node* n = S().Get(key);
+  if (!n || !m) return 0;
+  std::memcpy(m, n->info.transform, sizeof n->info.transform);
+  return 1;
+}
+
+int SgShowOwner(SGKEY key, SGKEY* owner) {
+  Node* n = S().Get(key);
+  if (!n || !owner) return 0;
+  *owner = n->info.owner;
+  return 1;
+}
+
+int SgShowFieldPathName(SGKEY key, char* out, int size) {
+  Node* n = S().Get(key);
+  if (!n) {
+    if (out && size > 0) out[0] = '\0';
+    return 0;
+  }
+  return CopyOut(n->info.path, out, size);
+}
+
+int SgSetFieldContents(SGKEY key, const char* name, const char* value) {
+  Node* n = S().Get(key);
+  if (!n || !name) return 0;
+  SetContents(n, name, value ? value : "");
+  return 1;
+}
+
+int SgShowFieldContentsByKey(SGKEY key, const char* name, char* out, int size) {
+  const char* v = SgFieldContents(key, name);
+  if (!v) {
+    if (out && size > 0) out[0] = '\0';
+    return 0;
+  }
+  return CopyOut(v, out, size);
+}
+
+const char* SgFieldContents(SGKEY key, const char* name) {
+  Node* n = S().Get(key);
+  if (!n || !name) return nullptr;
+  auto it = n->contentIndex.find(name);
+  return it == n->contentIndex.end() ? nullptr : n->info.contents[it->second].second.c_str();
+}
+
+// ---------------------------------------------------------------- inserts
+
+SGKEY SgInsertImage(const char* file) {
+  Node* n = InsertChild("image");
+  if (!n) return SG_NO_KEY;
+  SetContents(n, "image", file ? file : "");
+  return n->info.key;
+}
+
+SGKEY SgInsertRemark(const char* text) {
+  Node* n = InsertChild("remark");
+  if (!n) return SG_NO_KEY;
+  SetContents(n, "remark", text ? text : "");
+  return n->info.key;
+}
+
+SGKEY SgInsertText3d(const char* text) {
+  Node* n = InsertChild("text3d");
+  if (!n) return SG_NO_KEY;
+  SetContents(n, "text", text ? text : "");
+  return n->info.key;
+}
+
+SGKEY SgInsertStencil() {
+  Node* n = InsertChild("stencil");
+  return n ? n->info.key : SG_NO_KEY;
+}
+
+SGKEY SgInsertZRect(const float pos[2], const float size[2]) {
+  Node* n = InsertChild("zrect");
+  if (!n) return SG_NO_KEY;
+  n->info.hasZRect = true;
+  for (int i = 0; i < 2; ++i) {
+    n->info.zrect.pos[i] = pos ? pos[i] : 0.0f;
+    n->info.zrect.size[i] = size ? size[i] : 0.0f;
+  }
+  return n->info.key;
+}
+
+// ---------------------------------------------------------------- current field appearance
+
+int SgSetTexture(const char* file) {
+  Node* n = S().Get(S().Current());
+  if (!n) return 0;
+  n->info.texture = file ? file : "";
+  return 1;
+}
+
+int SgSetMaterialDiffuse(const float rgba[4]) {
+  Node* n = S().Get(S().Current());
+  if (!n || !rgba) return 0;
+  std::memcpy(n->info.diffuse, rgba, sizeof n->info.diffuse);
+  n->info.hasDiffuse = true;
+  return 1;
+}
+
+int SgSetTransparency(float transparency) {
+  Node* n = S().Get(S().Current());
+  if (!n) return 0;
+  n->info.transparency = transparency;
+  n->info.hasTransparency = true;
+  return 1;
+}
+
+// ---------------------------------------------------------------- global
+
+int SgSetBackgroundImage(const char* file) {
+  S().background.image = file ? file : "";
+  return 1;
+}
+
+int SgSetBackgroundColor(const float c1[3], const float c2[3]) {
+  if (!c1) return 0;
+  SgBackground& bg = S().background;
+  std::memcpy(bg.color1, c1, sizeof bg.color1);
+  // Without a second colour the background is plain.
+  std::memcpy(bg.color2, c2 ? c2 : c1, sizeof bg.color2);
+  bg.hasColor = true;
+  return 1;
+}
+
+void SgGetBackground(SgBackground* bg) {
+  if (bg) *bg = S().background;
+}
+
+void SgSetErrorMessage(const char* text) { S().errorMessage = text ? text : ""; }
+
+const char* SgGetErrorMessage() { return S().errorMessage.c_str(); }
+
+void SgSetWorkDirectory(const char* dir) { S().workDir = dir ? dir : ""; }
+
+const char* SgGetWorkDirectory() { return S().workDir.c_str(); }
+
+int SgGetFullFilename(const char* name, char* out, int size) {
+  if (!name || !*name) return 0;
+  // Script paths may use '\\'; the filesystem is reached with '/'.
+  std::string n = name;
+  for (char& c : n)
+    if (c == '\\') c = '/';
+  std::vector<std::string> candidates{n};
+  if (n[0] != '/') {
+    if (!S().workDir.empty()) candidates.push_back(S().workDir + "/" + n);
+    candidates.push_back(SgHostDirectory() + "/" + n);
+  }
+  for (const std::string& c : candidates) {
+    if (SgPathExists(c.c_str())) return CopyOut(c, out, size);
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- trace writer
+
+void SgSetTraceTarget(const char* path, int bDirectory) {
+  S().traceTarget = path ? path : "";
+  S().traceIsDirectory = bDirectory != 0 && !S().traceTarget.empty();
+}
+
+void SgDumpString(const char* file, int append, const char* fmt, ...) {
+  if (S().traceTarget.empty() || !fmt) return;  // no target: nothing is written anywhere
+  // Format into a string of the right size.
+  va_list ap;
+  va_start(ap, fmt);
+  va_list ap2;
+  va_copy(ap2, ap);
+  int n = std::vsnprintf(nullptr, 0, fmt, ap);
+  va_end(ap);
+  std::string text;
+  if (n > 0) {
+    text.resize((size_t)n + 1);
+    std::vsnprintf(text.data(), text.size(), fmt, ap2);
+    text.resize((size_t)n);
+  }
+  va_end(ap2);
+
+  std::string target = S().traceTarget;
+  const char* mode = "ab";  // a file target collects every dump
+  if (S().traceIsDirectory) {
+    // Name the file after the last component of the dump's file name; never let that
+    // name climb out of the directory.
+    std::string base = file ? file : "";
+    size_t cut = base.find_last_of("/\\");
+    if (cut != std::string::npos) base = base.substr(cut + 1);
+    if (base.empty() || base == "." || base == "..") base = "trace.txt";
+    target += "/" + base;
+    mode = append ? "ab" : "wb";
+  }
+  FILE* f = std::fopen(target.c_str(), mode);
+  if (!f) return;
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+}
+
+void SgResetScene() { S().Reset(); }
+
+// ---------------------------------------------------------------- walking
+
+int SgFieldChildCount(SGKEY key) {
+  Node* n = S().Get(key);
+  return n ? (int)n->children.size() : 0;
+}
+
+SGKEY SgFieldChild(SGKEY key, int i) {
+  Node* n = S().Get(key);
+  if (!n || i < 0 || i >= (int)n->children.size()) return SG_NO_KEY;
+  return n->children[(size_t)i];
+}
+
+const char* SgFieldName(SGKEY key) {
+  Node* n = S().Get(key);
+  return n ? n->name.c_str() : nullptr;
+}
+
+int SgGetFieldInfo(SGKEY key, SgFieldInfo* info) {
+  Node* n = S().Get(key);
+  if (!n || !info) return 0;
+  *info = n->info;
+  return 1;
+}

@@ -1,0 +1,110 @@
+// CKvoObject, the code tables and the runtime's string helpers.
+#include "sg/Kvo.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "sg/Module.h"
+
+const char* SgRuntimeTypeName(int code) {
+  switch (code) {
+#define SG_RUNTIME_TYPE_CASE(name, value, text) \
+  case value:                                   \
+    return text;
+    SG_RUNTIME_TYPES(SG_RUNTIME_TYPE_CASE)
+#undef SG_RUNTIME_TYPE_CASE
+    default:
+      return nullptr;
+  }
+}
+
+const char* SgVarTypeName(int code) {
+  switch (code) {
+#define SG_VAR_TYPE_CASE(name, value, text) \
+  case value:                               \
+    return text;
+    SG_VAR_TYPES(SG_VAR_TYPE_CASE)
+#undef SG_VAR_TYPE_CASE
+    default:
+      return nullptr;
+  }
+}
+
+CKvoObject::CKvoObject(int typeCode, const char* name) : m_name(name ? name : ""), m_typeCode(typeCode) {}
+
+CKvoObject::~CKvoObject() {
+  // Tell every index that still lists us, so none keeps a dangling pointer. The index
+  // detaches itself in ObjectDestroyed, so work on a copy.
+  std::vector<CKvoNameIndex*> indexes;
+  indexes.swap(m_indexes);
+  for (CKvoNameIndex* index : indexes) index->ObjectDestroyed(this);
+}
+
+void CKvoObject::SetName(const char* name) {
+  std::string old = std::move(m_name);
+  m_name = name ? name : "";
+  if (old == m_name) return;
+  for (CKvoNameIndex* index : m_indexes) index->ObjectRenamed(this, old);
+}
+
+std::string CKvoObject::FullName() const {
+  if (!m_module) return m_name;
+  return m_module->PathName() + ":" + m_name;
+}
+
+void CKvoObject::AttachIndex(CKvoNameIndex* index) {
+  if (index && std::find(m_indexes.begin(), m_indexes.end(), index) == m_indexes.end())
+    m_indexes.push_back(index);
+}
+
+void CKvoObject::DetachIndex(CKvoNameIndex* index) {
+  auto it = std::find(m_indexes.begin(), m_indexes.end(), index);
+  if (it != m_indexes.end()) m_indexes.erase(it);
+}
+
+char* KVOAllocString(int size) {
+  // Always at least one byte, so the result is a valid empty string.
+  size_t n = size > 0 ? (size_t)size : 1;
+  return static_cast<char*>(std::calloc(n, 1));
+}
+
+void KVOFreeString(char* text) { std::free(text); }
+
+void KVOSkipDoubleQuotes(char* text) {
+  if (!text) return;
+  size_t len = std::strlen(text);
+  // Only a text that both begins and ends with a quote (two distinct characters) is changed.
+  if (len < 2 || text[0] != '"' || text[len - 1] != '"') return;
+  // Copy the inside down by one, folding each "" into ".
+  size_t out = 0;
+  for (size_t in = 1; in < len - 1; ++in) {
+    text[out++] = text[in];
+    if (text[in] == '"' && in + 1 < len - 1 && text[in + 1] == '"') ++in;
+  }
+  text[out] = '\0';
+}
+
+int straccord(const char* a, const char* b) {
+  if (!a || !b) return a == b ? 1 : 0;
+  const unsigned char* pa = (const unsigned char*)a;
+  const unsigned char* pb = (const unsigned char*)b;
+  for (;;) {
+    unsigned char ca = *pa++, cb = *pb++;
+    if (ca >= 0x81 && ca != 0xFF) {
+      // A GBK lead byte: it and its trail byte must match exactly. The trail byte may lie
+      // in the ASCII letter range, and folding it would equate two different characters.
+      if (ca != cb) return 0;
+      ca = *pa++;
+      cb = *pb++;
+      if (ca != cb) return 0;
+      if (ca == 0) return 1;
+      continue;
+    }
+    // Only ASCII letters fold.
+    if (ca >= 'A' && ca <= 'Z') ca = (unsigned char)(ca - 'A' + 'a');
+    if (cb >= 'A' && cb <= 'Z') cb = (unsigned char)(cb - 'A' + 'a');
+    if (ca != cb) return 0;
+    if (ca == 0) return 1;
+  }
+}

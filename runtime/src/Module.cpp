@@ -1,0 +1,244 @@
+// CSgModule: the module tree, its collections, finds, temporaries and the shared view.
+#include "sg/Module.h"
+
+#include "sg/Describe.h"
+
+namespace {
+
+// Splits "a:b:c" at ':'; empty parts are kept so callers can reject them.
+std::vector<std::string> SplitQualified(const std::string& name) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t colon = name.find(':', start);
+    parts.push_back(name.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
+    if (colon == std::string::npos) break;
+    start = colon + 1;
+  }
+  return parts;
+}
+
+}  // namespace
+
+int COpController::AddCtrlPoint(CKvoObject* ctrlPoint) {
+  if (!ctrlPoint || !m_list->Add(ctrlPoint)) return 0;
+  ctrlPoint->SetModule(m_module);
+  return 1;
+}
+
+CSgModule::CSgModule(const char* name)
+    : CKvoObject(SGT_MODULE, name ? name : "main"), m_opController(this, &m_ctrlPoints) {}
+
+// Members go in reverse order of declaration: the view and environment, the interface
+// items and temporaries, then the collections, and the child modules last.
+CSgModule::~CSgModule() = default;
+
+// ---------------------------------------------------------------- the tree
+
+void CSgModule::AddChild(CSgModule* child) {
+  if (!child || child == this || child->m_parent) return;
+  // Refuse to make a module a child of its own descendant: the tree would become a cycle.
+  for (CSgModule* m = this; m; m = m->m_parent)
+    if (m == child) return;
+  if (!m_children.Add(child)) return;
+  child->m_parent = this;
+  child->SetModule(this);
+}
+
+CSgModule* CSgModule::Root() {
+  CSgModule* m = this;
+  while (m->m_parent) m = m->m_parent;
+  return m;
+}
+
+const CSgModule* CSgModule::Root() const {
+  const CSgModule* m = this;
+  while (m->m_parent) m = m->m_parent;
+  return m;
+}
+
+std::string CSgModule::PathName() const {
+  std::string path = Name();
+  for (const CSgModule* m = m_parent; m; m = m->m_parent) path = std::string(m->Name()) + ":" + path;
+  return path;
+}
+
+// The first step of a relative module name: a child of this module, else of its ancestors.
+CSgModule* CSgModule::FindChildUp(const std::string& name) {
+  for (CSgModule* m = this; m; m = m->m_parent)
+    if (CSgModule* c = m->m_children.Find(name.c_str())) return c;
+  return nullptr;
+}
+
+CSgModule* CSgModule::FindModule(const char* name) {
+  if (!name || !*name) return nullptr;
+  std::vector<std::string> parts = SplitQualified(name);
+  for (const std::string& p : parts)
+    if (p.empty()) return nullptr;
+  CSgModule* root = Root();
+  CSgModule* cur = nullptr;
+  if (parts.size() > 1 && parts[0] == root->Name()) {
+    cur = root;  // "main:a:b" is taken from the root
+  } else {
+    cur = FindChildUp(parts[0]);
+    if (!cur && parts[0] == root->Name()) cur = root;
+  }
+  for (size_t i = 1; cur && i < parts.size(); ++i) cur = cur->m_children.Find(parts[i].c_str());
+  return cur;
+}
+
+// Splits a find's name into its module and last part. A plain name gives this module.
+CSgModule* CSgModule::ResolveQualified(const char* name, std::string& last) {
+  std::string n = name;
+  size_t colon = n.rfind(':');
+  if (colon == std::string::npos) {
+    last = n;
+    return this;
+  }
+  last = n.substr(colon + 1);
+  std::string modulePart = n.substr(0, colon);
+  return modulePart.empty() ? Root() : FindModule(modulePart.c_str());
+}
+
+template <class T>
+T* CSgModule::FindUp(const char* name, const CObjectList<T> CSgModule::*list, bool localOnly) {
+  if (!name) return nullptr;
+  std::string last;
+  CSgModule* m = ResolveQualified(name, last);
+  if (!m || last.empty()) return nullptr;
+  // A qualified name names its module: look nowhere else.
+  bool qualified = last.size() != std::char_traits<char>::length(name);
+  for (; m; m = m->m_parent) {
+    if (T* obj = (m->*list).Find(last.c_str())) return obj;
+    if (localOnly || qualified) break;
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------- collections
+
+void CSgModule::AddTo(CObjectList<CKvoObject>& list, CKvoObject* obj) {
+  if (!obj || !list.Add(obj)) return;
+  obj->SetModule(this);
+}
+
+void CSgModule::AddVariable(CSgVariable* var, int bOwn) {
+  if (!var || !m_variables.Add(var, bOwn != 0)) return;
+  if (bOwn || !var->Module()) var->SetModule(this);
+}
+
+CSgVariable* CSgModule::RemoveVariable(CSgVariable* var) {
+  if (!var) return nullptr;
+  // A variable that leaves the module stops being one of its interface items.
+  std::erase_if(m_interface, [var](const SgInterfaceItem& it) { return it.variable == var; });
+  return m_variables.Remove(var);
+}
+
+void CSgModule::ForEachCollection(
+    const std::function<void(const char* jsonName, const std::vector<CKvoObject*>& items)>& visit) const {
+#define SG_MODULE_COLLECTION_VISIT(json, T) visit(#json, m_##json.Objects());
+  SG_MODULE_COLLECTIONS(SG_MODULE_COLLECTION_VISIT)
+#undef SG_MODULE_COLLECTION_VISIT
+}
+
+// ---------------------------------------------------------------- finds
+
+CSgVariable* CSgModule::FindVariableLocal(const char* name) { return FindUp(name, &CSgModule::m_variables, true); }
+
+CSgVariable* CSgModule::FindVariable(const char* name, int bLocalOnly) {
+  return FindUp(name, &CSgModule::m_variables, bLocalOnly != 0);
+}
+
+CKvoObject* CSgModule::FindAnimation(const char* name) { return FindUp(name, &CSgModule::m_animations, false); }
+CKvoObject* CSgModule::FindImage(const char* name) { return FindUp(name, &CSgModule::m_images, false); }
+CKvoObject* CSgModule::FindText(const char* name) { return FindUp(name, &CSgModule::m_texts, false); }
+CKvoObject* CSgModule::FindCtrlpt(const char* name) { return FindUp(name, &CSgModule::m_ctrlPoints, false); }
+CKvoObject* CSgModule::FindClass(const char* name) { return FindUp(name, &CSgModule::m_userClasses, false); }
+CKvoObject* CSgModule::FindProgram(const char* name) { return FindUp(name, &CSgModule::m_userPrograms, false); }
+
+CKvoObject* CSgModule::FindObject(const char* name) {
+  if (!name) return nullptr;
+  std::string last;
+  CSgModule* m = ResolveQualified(name, last);
+  if (!m || last.empty()) return nullptr;
+  bool qualified = last.size() != std::char_traits<char>::length(name);
+  const char* key = last.c_str();
+  for (; m; m = m->m_parent) {
+    // One hash lookup per collection, in the order of SG_MODULE_COLLECTIONS.
+#define SG_MODULE_COLLECTION_FIND(json, T) \
+  if (CKvoObject* obj = m->m_##json.Find(key)) return obj;
+    SG_MODULE_COLLECTIONS(SG_MODULE_COLLECTION_FIND)
+#undef SG_MODULE_COLLECTION_FIND
+    if (qualified) break;
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------- temporaries, interface
+
+CSgVariable* CSgModule::AllocTempVariable(int n) {
+  if (n < 1) return nullptr;
+  // One block per call, so the caller may index the n variables from the first.
+  std::unique_ptr<CSgVariable[]> block(new CSgVariable[(size_t)n]);
+  for (int i = 0; i < n; ++i) {
+    block[(size_t)i].SetModule(this);
+    m_temps.push_back(&block[(size_t)i]);
+  }
+  CSgVariable* first = block.get();
+  m_tempBlocks.push_back(std::move(block));
+  return first;
+}
+
+CSgVariable* CSgModule::TempVariable(int i) const {
+  if (i < 0 || i >= (int)m_temps.size()) return nullptr;
+  return m_temps[(size_t)i];
+}
+
+void CSgModule::AddInterfaceItem(CSgVariable* var, int direction, const char* description) {
+  if (!var) return;
+  m_interface.push_back({var, direction, description ? description : ""});
+}
+
+const SgInterfaceItem* CSgModule::InterfaceItem(int i) const {
+  if (i < 0 || i >= (int)m_interface.size()) return nullptr;
+  return &m_interface[(size_t)i];
+}
+
+// ---------------------------------------------------------------- sequences, view
+
+int CSgModule::BuildSequence() {
+  // Walk the tree with an explicit stack: no recursion however deep modules nest.
+  std::vector<CSgModule*> pending{this};
+  while (!pending.empty()) {
+    CSgModule* m = pending.back();
+    pending.pop_back();
+    ++m->m_sequenceBuilt;
+    for (int i = m->ChildCount() - 1; i >= 0; --i) pending.push_back(m->Child(i));
+  }
+  return 1;
+}
+
+CSgView* CSgModule::SgView() {
+  CSgModule* root = Root();
+  if (!root->m_view) root->m_view = std::make_unique<CSgView>(root);
+  return root->m_view.get();
+}
+
+CSgEnvironment* CSgModule::Environment() {
+  CSgModule* root = Root();
+  if (!root->m_environment) root->m_environment = std::make_unique<CSgEnvironment>();
+  return root->m_environment.get();
+}
+
+void CSgModule::Describe(CDescriber& d) const {
+  d.Text("path", PathName().c_str());
+  if (!m_interface.empty()) {
+    d.BeginList("interface");
+    for (const SgInterfaceItem& it : m_interface) {
+      d.Ref(nullptr, it.variable);
+    }
+    d.EndList();
+  }
+  d.Int("tempVariables", (long long)m_temps.size());
+  d.Int("sequenceBuilt", m_sequenceBuilt);
+}

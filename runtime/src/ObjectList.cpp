@@ -1,0 +1,100 @@
+// The untyped core of CObjectList<T>: ordered storage, ownership and the name index.
+#include "sg/ObjectList.h"
+
+#include <algorithm>
+
+CObjectListBase::~CObjectListBase() { Clear(); }
+
+void CObjectListBase::Clear() {
+  // Detach first, so deleting an owned object does not call back into this list.
+  std::vector<CKvoObject*> items;
+  items.swap(m_items);
+  for (CKvoObject* obj : items) obj->DetachIndex(this);
+  std::unordered_map<const CKvoObject*, std::unique_ptr<CKvoObject>> owned;
+  owned.swap(m_owned);
+  m_seq.clear();
+  m_byName.clear();
+  // Delete in the order of addition, so dumps of destruction order are predictable.
+  for (CKvoObject* obj : items) {
+    auto it = owned.find(obj);
+    if (it != owned.end()) it->second.reset();
+  }
+}
+
+int CObjectListBase::AddObject(CKvoObject* obj, bool bOwn) {
+  if (!obj || m_seq.count(obj)) return 0;
+  m_items.push_back(obj);
+  m_seq[obj] = m_nextSeq++;
+  if (bOwn) m_owned[obj].reset(obj);
+  IndexName(obj, obj->Name());
+  obj->AttachIndex(this);
+  return 1;
+}
+
+void CObjectListBase::Unlist(CKvoObject* obj) {
+  UnindexName(obj, obj->Name());
+  m_seq.erase(obj);
+  auto it = std::find(m_items.begin(), m_items.end(), obj);
+  if (it != m_items.end()) m_items.erase(it);
+  obj->DetachIndex(this);
+}
+
+CKvoObject* CObjectListBase::RemoveObject(CKvoObject* obj) {
+  if (!obj || !m_seq.count(obj)) return nullptr;
+  Unlist(obj);
+  auto it = m_owned.find(obj);
+  if (it != m_owned.end()) {
+    it->second.release();  // ownership passes to the caller
+    m_owned.erase(it);
+  }
+  return obj;
+}
+
+CKvoObject* CObjectListBase::FindObject(const char* name) const {
+  if (!name) return nullptr;
+  auto it = m_byName.find(name);
+  if (it == m_byName.end() || it->second.empty()) return nullptr;
+  return it->second.front();
+}
+
+bool CObjectListBase::Contains(const CKvoObject* obj) const { return obj && m_seq.count(obj) != 0; }
+
+bool CObjectListBase::Owns(const CKvoObject* obj) const { return obj && m_owned.count(obj) != 0; }
+
+CKvoObject* CObjectListBase::ObjectAt(int i) const {
+  if (i < 0 || i >= (int)m_items.size()) return nullptr;
+  return m_items[(size_t)i];
+}
+
+void CObjectListBase::IndexName(CKvoObject* obj, const std::string& name) {
+  // Keep each name's objects in list order, so the first added wins even after renames.
+  std::vector<CKvoObject*>& same = m_byName[name];
+  std::uint64_t seq = m_seq.at(obj);
+  auto pos = std::find_if(same.begin(), same.end(), [&](CKvoObject* o) { return m_seq.at(o) > seq; });
+  same.insert(pos, obj);
+}
+
+void CObjectListBase::UnindexName(CKvoObject* obj, const std::string& name) {
+  auto it = m_byName.find(name);
+  if (it == m_byName.end()) return;
+  std::vector<CKvoObject*>& same = it->second;
+  same.erase(std::remove(same.begin(), same.end(), obj), same.end());
+  if (same.empty()) m_byName.erase(it);
+}
+
+void CObjectListBase::ObjectRenamed(CKvoObject* obj, const std::string& oldName) {
+  if (!m_seq.count(obj)) return;
+  UnindexName(obj, oldName);
+  IndexName(obj, obj->Name());
+}
+
+void CObjectListBase::ObjectDestroyed(CKvoObject* obj) {
+  // Someone else deleted an object still listed here: forget it without deleting it again.
+  if (!m_seq.count(obj)) return;
+  Unlist(obj);
+  auto it = m_owned.find(obj);
+  if (it != m_owned.end()) {
+    it->second.release();
+    m_owned.erase(it);
+  }
+}

@@ -1,0 +1,71 @@
+// The platform dependences of the runtime: host directory, clock, temporary files.
+#include "sg/Platform.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <vector>
+
+std::string SgHostDirectory() {
+  // readlink does not terminate; grow the buffer until the whole path fits.
+  std::vector<char> buf(256);
+  for (;;) {
+    ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n < 0) return ".";
+    if ((size_t)n < buf.size()) {
+      std::string path(buf.data(), (size_t)n);
+      size_t slash = path.rfind('/');
+      if (slash == std::string::npos) return ".";
+      return slash == 0 ? std::string("/") : path.substr(0, slash);
+    }
+    if (buf.size() >= (1u << 20)) return ".";
+    buf.resize(buf.size() * 2);
+  }
+}
+
+unsigned long SgTickCount() {
+  using namespace std::chrono;
+  return (unsigned long)duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string SgTempDirectory() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string d = dir && *dir ? dir : "/tmp";
+  while (d.size() > 1 && d.back() == '/') d.pop_back();
+  return d;
+}
+
+FILE* SgCreateTempFile(std::string& path) {
+  std::string templ = SgTempDirectory() + "/sgtmpXXXXXX";
+  std::vector<char> name(templ.begin(), templ.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd < 0) {
+    path.clear();
+    return nullptr;
+  }
+  FILE* f = fdopen(fd, "w+b");
+  if (!f) {
+    close(fd);
+    unlink(name.data());
+    path.clear();
+    return nullptr;
+  }
+  path = name.data();
+  return f;
+}
+
+std::string SgCreateTempDirectory() {
+  std::string templ = SgTempDirectory() + "/sgdirXXXXXX";
+  std::vector<char> name(templ.begin(), templ.end());
+  name.push_back('\0');
+  if (!mkdtemp(name.data())) return std::string();
+  return name.data();
+}
+
+bool SgPathExists(const char* fsPath) {
+  struct stat st;
+  return fsPath && *fsPath && stat(fsPath, &st) == 0;
+}

@@ -1,0 +1,388 @@
+// CSgVariable: typed values with conversions, arrays of nested variables.
+#include "sg/Variable.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <random>
+
+#include "sg/Describe.h"
+
+namespace {
+
+// The engine random variables draw from; one per process, seeded once.
+std::mt19937& RandomEngine() {
+  static std::mt19937 engine(std::random_device{}());
+  return engine;
+}
+
+// Converts a real to an integer without undefined behaviour: truncation toward zero,
+// saturated at the ends of the range, NaN gives 0.
+long long RealToInteger(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 9.2233720368547758e18) return std::numeric_limits<long long>::max();
+  if (v <= -9.2233720368547758e18) return std::numeric_limits<long long>::min();
+  return (long long)v;
+}
+
+int Narrow(long long v) {
+  if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return (int)v;
+}
+
+}  // namespace
+
+CSgVariable::CSgVariable(int typeCode, const char* name) : CKvoObject(typeCode, name) {}
+
+CSgVariable::~CSgVariable() {
+  // Tear nested arrays down level by level rather than through nested destructor calls,
+  // so an arbitrarily deep array cannot exhaust the stack.
+  std::vector<std::unique_ptr<CSgVariable>> pending;
+  pending.swap(m_elements);
+  while (!pending.empty()) {
+    std::unique_ptr<CSgVariable> v = std::move(pending.back());
+    pending.pop_back();
+    for (auto& e : v->m_elements) pending.push_back(std::move(e));
+    v->m_elements.clear();
+  }
+}
+
+// Which storage a type code keeps its value in.
+CSgVariable::Store CSgVariable::StoreOf(int varType) {
+  if (varType & SGVT_ARRAY) return Store::None;
+  switch (varType) {
+    case SGVT_STRING:
+      return Store::Text;
+    case SGVT_FLOAT:
+    case SGVT_DOUBLE:
+      return Store::Real;
+    case SGVT_NONE:
+      return Store::None;
+    default:
+      // int, bool, long, byte, random and the further element kinds are integers.
+      return Store::Integer;
+  }
+}
+
+void CSgVariable::SetVarType(int code, int size) {
+  if (code & SGVT_ARRAY) {
+    // A scalar becoming an array loses its value; an array keeps its elements up to size.
+    if (!IsArray()) {
+      m_int = 0;
+      m_real = 0.0;
+      m_text.clear();
+    }
+    m_varType = code;
+    ResizeElements(size > 0 ? size : 0);
+    m_size = (int)m_elements.size();
+    return;
+  }
+  // Scalar: convert the value held so far into the new kind.
+  Store from = CurrentStore();
+  Store to = StoreOf(code);
+  if (from != to) {
+    switch (to) {
+      case Store::Integer:
+        m_int = from == Store::Real ? RealToInteger(m_real) : from == Store::Text ? std::strtoll(m_text.c_str(), nullptr, 0) : 0;
+        break;
+      case Store::Real:
+        m_real = from == Store::Integer ? (double)m_int : from == Store::Text ? std::strtod(m_text.c_str(), nullptr) : 0.0;
+        break;
+      case Store::Text:
+        m_text = from == Store::None ? std::string() : GetString();
+        break;
+      case Store::None:
+        break;
+    }
+  }
+  m_elements.clear();
+  m_varType = code;
+  m_size = size;
+  // Normalise the held value to the narrower kinds.
+  if (to == Store::Integer) StoreInteger(m_int);
+  if (to == Store::Real) StoreReal(m_real);
+}
+
+int CSgVariable::GetSize() const { return IsArray() ? (int)m_elements.size() : m_size; }
+
+void CSgVariable::ResizeElements(int n) {
+  if ((int)m_elements.size() > n) m_elements.resize((size_t)n);
+  while ((int)m_elements.size() < n) {
+    std::string index = std::to_string(m_elements.size());
+    auto slot = std::make_unique<CSgVariable>(SGT_VARIABLE, index.c_str());
+    slot->SetModule(Module());
+    m_elements.push_back(std::move(slot));
+  }
+}
+
+void CSgVariable::AdoptTypeIfUntyped(int code) {
+  if (m_varType == SGVT_NONE) m_varType = code;
+}
+
+// Stores an integer in the variable's own kind (bool 0/1, byte wraps to 0..255, int and
+// random stay in 32 bits, reals and text convert).
+void CSgVariable::StoreInteger(long long v) {
+  switch (CurrentStore()) {
+    case Store::Integer:
+      if (m_varType == SGVT_BOOL) v = v != 0;
+      else if (m_varType == SGVT_BYTE) v = (long long)(unsigned char)(v & 0xFF);
+      else if (m_varType == SGVT_INT || m_varType == SGVT_RANDOM) v = Narrow(v);
+      m_int = v;
+      break;
+    case Store::Real:
+      StoreReal((double)v);
+      break;
+    case Store::Text:
+      m_text = std::to_string(v);
+      break;
+    case Store::None:
+      break;
+  }
+}
+
+void CSgVariable::StoreReal(double v) {
+  switch (CurrentStore()) {
+    case Store::Real:
+      // A float variable keeps float precision, so GetFloat and GetDouble agree.
+      m_real = m_varType == SGVT_FLOAT ? (double)(float)v : v;
+      break;
+    case Store::Integer:
+      StoreInteger(m_varType == SGVT_BOOL ? (v != 0.0) : RealToInteger(v));
+      break;
+    case Store::Text: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%g", v);
+      m_text = buf;
+      break;
+    }
+    case Store::None:
+      break;
+  }
+}
+
+void CSgVariable::SetInt(int v) {
+  AdoptTypeIfUntyped(SGVT_INT);
+  StoreInteger(v);
+}
+
+void CSgVariable::SetLong(long long v) {
+  AdoptTypeIfUntyped(SGVT_LONG);
+  StoreInteger(v);
+}
+
+void CSgVariable::SetFloat(float v) {
+  AdoptTypeIfUntyped(SGVT_FLOAT);
+  StoreReal(v);
+}
+
+void CSgVariable::SetDouble(double v) {
+  AdoptTypeIfUntyped(SGVT_DOUBLE);
+  StoreReal(v);
+}
+
+void CSgVariable::SetBool(int v) {
+  AdoptTypeIfUntyped(SGVT_BOOL);
+  StoreInteger(v != 0);
+}
+
+void CSgVariable::SetString(const char* text) {
+  AdoptTypeIfUntyped(SGVT_STRING);
+  const char* t = text ? text : "";
+  switch (CurrentStore()) {
+    case Store::Text:
+      m_text = t;
+      break;
+    case Store::Integer:
+      StoreInteger(std::strtoll(t, nullptr, 0));
+      break;
+    case Store::Real:
+      StoreReal(std::strtod(t, nullptr));
+      break;
+    case Store::None:
+      break;
+  }
+}
+
+int CSgVariable::Set(int index, CSgVariable* element) {
+  if (!element) return 0;
+  if (index < 0) {
+    delete element;  // ownership was handed over; do not leak it
+    return 0;
+  }
+  if (!IsArray()) SetVarType(SGVT_ARRAY, 0);
+  if (index >= (int)m_elements.size()) ResizeElements(index + 1);
+  if (m_elements[(size_t)index].get() != element) m_elements[(size_t)index].reset(element);
+  m_size = (int)m_elements.size();
+  return 1;
+}
+
+void CSgVariable::SetRandRange(int low, int high) {
+  if (low > high) std::swap(low, high);
+  m_randLow = low;
+  m_randHigh = high;
+  m_hasRange = true;
+  AdoptTypeIfUntyped(SGVT_RANDOM);
+}
+
+long long CSgVariable::GetLong() const {
+  switch (CurrentStore()) {
+    case Store::Integer:
+      if (m_varType == SGVT_RANDOM && m_hasRange) {
+        // A random variable with a range gives a fresh draw from it on every read.
+        std::uniform_int_distribution<int> dist(m_randLow, m_randHigh);
+        return dist(RandomEngine());
+      }
+      return m_int;
+    case Store::Real:
+      return RealToInteger(m_real);
+    case Store::Text:
+      return std::strtoll(m_text.c_str(), nullptr, 0);
+    case Store::None:
+      return 0;
+  }
+  return 0;
+}
+
+int CSgVariable::GetInt() const { return Narrow(GetLong()); }
+
+double CSgVariable::GetDouble() const {
+  switch (CurrentStore()) {
+    case Store::Real:
+      return m_real;
+    case Store::Text:
+      return std::strtod(m_text.c_str(), nullptr);
+    case Store::Integer:
+      return (double)GetLong();
+    case Store::None:
+      return 0.0;
+  }
+  return 0.0;
+}
+
+float CSgVariable::GetFloat() const { return (float)GetDouble(); }
+
+bool CSgVariable::GetBool() const {
+  switch (CurrentStore()) {
+    case Store::Real:
+      return m_real != 0.0;
+    case Store::Text:
+      return !m_text.empty() && m_text != "0";
+    case Store::Integer:
+      return GetLong() != 0;
+    case Store::None:
+      return false;
+  }
+  return false;
+}
+
+const char* CSgVariable::GetString() const {
+  switch (CurrentStore()) {
+    case Store::Text:
+      return m_text.c_str();
+    case Store::Integer:
+      m_textCache = std::to_string(GetLong());
+      return m_textCache.c_str();
+    case Store::Real: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%g", m_real);
+      m_textCache = buf;
+      return m_textCache.c_str();
+    }
+    case Store::None:
+      break;
+  }
+  return "";
+}
+
+CSgVariable* CSgVariable::Element(int i) const {
+  if (i < 0 || i >= (int)m_elements.size()) return nullptr;
+  return m_elements[(size_t)i].get();
+}
+
+int CSgVariable::Get(int& out) const {
+  out = 0;
+  if (CurrentStore() == Store::None) return 0;
+  out = GetInt();
+  return 1;
+}
+
+int CSgVariable::Get(long long& out) const {
+  out = 0;
+  if (CurrentStore() == Store::None) return 0;
+  out = GetLong();
+  return 1;
+}
+
+int CSgVariable::Get(float& out) const {
+  out = 0.0f;
+  if (CurrentStore() == Store::None) return 0;
+  out = GetFloat();
+  return 1;
+}
+
+int CSgVariable::Get(double& out) const {
+  out = 0.0;
+  if (CurrentStore() == Store::None) return 0;
+  out = GetDouble();
+  return 1;
+}
+
+// One value under key (nullptr inside lists). Arrays nest as lists; arrays are walked
+// with an explicit stack, so deep nesting cannot exhaust the call stack.
+void CSgVariable::DescribeValue(CDescriber& d, const char* key) const {
+  struct Frame {
+    const CSgVariable* var;
+    size_t next;
+  };
+  std::vector<Frame> stack;
+  auto scalar = [&d](const CSgVariable* v, const char* k) {
+    switch (v->CurrentStore()) {
+      case Store::Text:
+        d.Text(k, v->m_text.c_str());
+        break;
+      case Store::Real:
+        d.Real(k, v->m_real);
+        break;
+      case Store::Integer:
+        if (v->m_varType == SGVT_BOOL) d.Bool(k, v->m_int != 0);
+        else d.Int(k, v->m_int);  // the stored value: a random variable is not drawn here
+        break;
+      case Store::None:
+        d.Null(k);
+        break;
+    }
+  };
+  if (!IsArray()) {
+    scalar(this, key);
+    return;
+  }
+  d.BeginList(key);
+  stack.push_back({this, 0});
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.next >= top.var->m_elements.size()) {
+      d.EndList();
+      stack.pop_back();
+      continue;
+    }
+    const CSgVariable* el = top.var->m_elements[top.next++].get();
+    if (el->IsArray()) {
+      d.BeginList(nullptr);
+      stack.push_back({el, 0});
+    } else {
+      scalar(el, nullptr);
+    }
+  }
+}
+
+void CSgVariable::Describe(CDescriber& d) const {
+  d.Int("varType", m_varType);
+  DescribeValue(d, "value");
+  if (!m_className.empty()) d.Text("className", m_className.c_str());
+  if (m_varType == SGVT_RANDOM) {
+    d.Int("randLow", m_randLow);
+    d.Int("randHigh", m_randHigh);
+  }
+}

@@ -20,6 +20,9 @@ struct ScrMessageEntry {
   std::string file;          // the file the message speaks of (as the reader names it); may be empty
   int line = -1;             // 1-based line, -1 when the message has no line
   bool continuation = false;  // the second entry of a message that was split at the entry size
+  // Byte offset in `text` where the statement of the problem begins, after the severity, file and
+  // line ("错误: (f) 第3行" is the part before it); 0 when the text has no such part.
+  int statementAt = 0;
 };
 
 class SCR_API CScrMessage {

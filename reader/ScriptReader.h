@@ -108,7 +108,9 @@ class SCR_API CScriptReader {
   CMultiTextDoc* FindMultiTextDoc(const char* name) const;
 
   // --- filing runtime objects into the current module ---
-  void AddObject(CKvoObject* obj);
+  // Files obj into the collection of the current module that its type code selects; 1 when the
+  // module took it (and owns it from then on), 0 when the code selects none (the caller keeps it).
+  int AddObject(CKvoObject* obj);
   void AddObjects(std::list<CKvoObject*>& objs);
   void AddAnimations(std::list<CKvoObject*>& anims);
 
@@ -163,7 +165,8 @@ class SCR_API CScriptReader {
 
  private:
   friend class CScrScript;
-  void PushEntry(const std::string& text, ScrSeverity sev, const std::string& file, int line);
+  void PushEntry(const std::string& text, ScrSeverity sev, const std::string& file, int line,
+                 int statementAt = 0);
 
   int m_errorNotified = 0;
   CLineCounter m_lineCounter;

@@ -1,0 +1,63 @@
+// Script functions: reading a function header, and CScrFunction, which expands a body.
+//
+// A script function is a reader-level macro:
+//
+//     pump(name, level) { module name { ... } }
+//
+// Its header is kept in a SCRFUNCTION record with the file offsets of its body; every call reads
+// the body again from the file with the call's arguments put in place of the parameters (the
+// token reader does that while the record is on the call-context stack).
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lexer/ScrApi.h"
+#include "lexer/ScrFunctionRecord.h"
+#include "reader/ScrObject.h"
+
+class CSgModule;
+class CKvoObject;
+
+// How a header's parameters are checked.
+enum class ScrHeaderKind {
+  ScriptFunction,    // no parameter may be a keyword or a bare type word
+  CompiledFunction,  // no parameter may be a keyword; the last may not be a bare type word
+};
+
+// Reads the header `name(p1, p2, ...)` whose token has just been read from f: the name and the
+// parameter texts go into rec. The stream is left just after the header's ')'. Returns 1 when the
+// header was read; 0 when it was not (reported).
+SCR_API int ScrReadHeader(FILE* f, SCRFUNCTION& rec, const std::string& token, CScriptReader* reader,
+                          ScrHeaderKind kind);
+
+// Reads a header and, when one follows, its body in braces. Returns 0 on failure, 1 when a body
+// followed (rec holds body start, line and end; the stream is after the body), 2 when none did
+// (the stream is put back just after the header).
+SCR_API int ScrReadHeaderAndBody(FILE* f, SCRFUNCTION& rec, const std::string& token,
+                                 CScriptReader* reader, ScrHeaderKind kind);
+
+// Reads the first typed function header (`int f(a, b)`, `void g()`, ...) of the file at `path`
+// into rec, using a temporary reader on `module`. 0 when the file cannot be opened or holds none.
+SCR_API int ScrReadFunctionHeader(const char* path, SCRFUNCTION* rec, CSgModule* module);
+
+// True when the token begins with a type word of a typed function ("void ", "int ", ...).
+SCR_API bool ScrStartsWithFunctionType(const std::string& token);
+
+// Expands one script-function body between two file offsets.
+class SCR_API CScrFunction : public CScrObject {
+ public:
+  CScrFunction(CScriptReader* reader, long bodyStart = -1, long bodyEnd = -1);
+  ~CScrFunction() override;
+
+  int Read(FILE* f) override;
+
+  // Objects created while the body was read, in creation order; handed to the caller.
+  std::vector<CKvoObject*>& Objects() { return m_objects; }
+
+ private:
+  long m_bodyStart;
+  long m_bodyEnd;
+  std::vector<CKvoObject*> m_objects;
+};

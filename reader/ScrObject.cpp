@@ -1,0 +1,114 @@
+#include "reader/ScrObject.h"
+
+#include <cstring>
+#include <string>
+
+#include "lexer/ScrLex.h"
+#include "lexer/ScrLimits.h"
+#include "lexer/ScrValues.h"
+#include "reader/ScriptReader.h"
+#include "sg/Platform.h"
+
+ScrTickScope::ScrTickScope(long* counter) : m_counter(counter), m_start(SgTickCount()) {}
+
+ScrTickScope::~ScrTickScope() {
+  if (m_counter) *m_counter += static_cast<long>(SgTickCount() - m_start);
+}
+
+CScrObject::CScrObject(CScriptReader* reader) : m_reader(reader) {}
+
+CScrObject::~CScrObject() = default;
+
+void CScrObject::SkipBlock(FILE* f) {
+  if (m_reader) m_reader->SkipBlock(f);
+}
+
+void CScrObject::OtherKeyword(FILE* f, const char*) { SkipBlock(f); }
+
+int CScrObject::ReadSubKeyword(FILE*, const char*) { return SCR_SUB_UNKNOWN; }
+
+int CScrObject::UnknownSubKeyword(FILE* f, const char* keyword) {
+  ReportInvalidKeyword(f, keyword);
+  SkipBlock(f);
+  return SCR_SUB_OK;
+}
+
+int CScrObject::OpenBrace(FILE* f) {
+  long pos = std::ftell(f);
+  std::string tok;
+  ScrReadKeyword(f, tok);
+  if (tok == "{") return 1;
+  std::fseek(f, pos, SEEK_SET);
+  return 0;
+}
+
+int CScrObject::CloseBrace(FILE* f) {
+  long pos = std::ftell(f);
+  std::string tok;
+  ScrReadKeyword(f, tok);
+  if (tok == "}") return 1;
+  std::fseek(f, pos, SEEK_SET);
+  return 0;
+}
+
+int CScrObject::ReadValueString(FILE* f, std::string& out) {
+  OpenBrace(f);
+  int ok = ScrReadString(f, out);
+  CloseBrace(f);
+  return ok;
+}
+
+int CScrObject::ReadValueBool(FILE* f, int& out) {
+  OpenBrace(f);
+  int ok = ScrReadBool(f, out);
+  CloseBrace(f);
+  return ok;
+}
+
+int CScrObject::ReadBlock(FILE* f, long* totalTick, bool bSilentEnd) {
+  ScrTickScope ticks(totalTick);
+  OpenBrace(f);
+  int result = 1;
+  std::string kw;
+  int r = ScrReadKeyword(f, kw);
+  while (r) {
+    if (kw == "}") {
+      Finish();
+      return result;
+    }
+    int sub = ReadSubKeyword(f, kw.c_str());
+    if (sub == SCR_SUB_UNKNOWN) sub = UnknownSubKeyword(f, kw.c_str());
+    if (sub == SCR_SUB_STOP) return 0;
+    if (sub == SCR_SUB_FAIL) result = 0;
+    r = ScrReadKeyword(f, kw);
+  }
+  if (bSilentEnd) return result;
+  ReportNotKeyword(f, kw.c_str());
+  return 0;
+}
+
+void CScrObject::Report(ScrTextId id, FILE* f, std::initializer_list<ScrArg> args) {
+  if (m_reader) m_reader->Report(id, f, args);
+}
+
+void CScrObject::ReportInvalidKeyword(FILE* f, const char* word) {
+  Report(ScrTextId::err_invalid_keyword, f, {word, ScrGetCurKeyWord()});
+}
+
+void CScrObject::ReportNotKeyword(FILE* f, const char* token) {
+  Report(ScrTextId::err_not_keyword, f, {token, ScrGetCurKeyWord()});
+}
+
+void CScrObject::ReportInvalidString(FILE* f, const char* value) {
+  Report(ScrTextId::err_invalid_string, f, {value, ScrGetCurKeyWord()});
+}
+
+int CScrObject::ReadNested(CScrObject& nested, FILE* f) {
+  if (!m_reader || !m_reader->EnterBlock(f)) {
+    SkipBlock(f);
+    return 0;
+  }
+  int r = nested.Read(f);
+  m_reader->LeaveBlock();
+  return r;
+}

@@ -1,0 +1,490 @@
+#include "reader/ScrScript.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
+#include "compiler/ScrFunction.h"
+#include "lexer/ScrEncoding.h"
+#include "lexer/ScrLex.h"
+#include "lexer/ScrLimits.h"
+#include "lexer/ScrPath.h"
+#include "lexer/ScrValues.h"
+#include "reader/ScriptReader.h"
+#include "sg/Gfx.h"
+#include "sg/Kvo.h"
+#include "sg/Module.h"
+#include "sg/View.h"
+
+long CScrScript::m_totalTick = 0;
+
+namespace {
+
+bool AtEnd(FILE* f) {
+  int c = std::fgetc(f);
+  if (c == EOF) return true;
+  std::ungetc(c, f);
+  return false;
+}
+
+bool StartsWith(const std::string& s, const char* prefix) {
+  return s.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+// The top-level keywords, in the order they are tested (the first match wins). A row without a
+// handler names a keyword whose reader is not part of this build yet: it is reported as an
+// invalid keyword and its block skipped.
+struct Row {
+  const char* keyword;
+  CScrScript::Handler handler;
+};
+
+}  // namespace
+
+// Defined out of the anonymous namespace so that it may name CScrScript's private handlers.
+struct ScrScriptTable {
+  static const std::unordered_map<std::string, CScrScript::Handler>& Rows();
+};
+
+const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows() {
+  static const Row kRows[] = {
+      {"version", &CScrScript::ReadVersion},
+      {"file", nullptr},
+      {"sequence", nullptr},
+      {"animation", nullptr},
+      {"ctrlpt", nullptr},
+      {"button", nullptr},
+      {"map", nullptr},
+      {"edit", nullptr},
+      {"knob", nullptr},
+      {"part", nullptr},
+      {"slider", nullptr},
+      {"area", nullptr},
+      {"message", nullptr},
+      {"tick", nullptr},
+      {"key_map", nullptr},
+      {"keymap", nullptr},
+      {"text", nullptr},
+      {"text3d", nullptr},
+      {"multitext", nullptr},
+      {"image", nullptr},
+      {"chart", nullptr},
+      {"table", nullptr},
+      {"generator", nullptr},
+      {"stencil", nullptr},
+      {"menu", nullptr},
+      {"settings", nullptr},
+      {"background", &CScrScript::ReadBackground},
+      {"include", &CScrScript::ReadInclude},
+      {"quick", nullptr},
+      {"variable", nullptr},
+      {"coord", nullptr},
+      {"check_coord", nullptr},
+      {"screw", nullptr},
+      {"vector", nullptr},
+      {"pole", nullptr},
+      {"light", nullptr},
+      {"viewport", nullptr},
+      {"projector", nullptr},
+      {"sky", nullptr},
+      {"page", nullptr},
+      {"body", nullptr},
+      {"texture", nullptr},
+      {"route", nullptr},
+      {"wrench", nullptr},
+      {"nut", nullptr},
+      {"define", &CScrScript::ReadDefine},
+      {"import", nullptr},
+      {"zrect", &CScrScript::ReadZRect},
+      {"program", nullptr},
+      {"trigger", nullptr},
+      {"check_trigger", nullptr},
+      {"timer", nullptr},
+      {"anim_trigger", nullptr},
+      {"window", nullptr},
+      {"step", nullptr},
+      {"fault", nullptr},
+      {"manipulation", nullptr},
+  };
+  static const std::unordered_map<std::string, CScrScript::Handler> map = [] {
+    std::unordered_map<std::string, CScrScript::Handler> m;
+    for (const Row& r : kRows) m.emplace(r.keyword, r.handler);  // the first row of a word wins
+    return m;
+  }();
+  return map;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CScrScript::CScrScript(CScriptReader* reader) : CScrObject(reader) {}
+
+CScrScript::~CScrScript() = default;
+
+// script [{] keyword ... }
+int CScrScript::Read(FILE* f) {
+  ScrTickScope ticks(&m_totalTick);
+  OpenBrace(f);
+  std::string tok;
+  for (;;) {
+    int r = ScrReadKeyword(f, tok);
+    if (!r) {
+      if (tok.empty() && AtEnd(f)) {  // the file ended inside the block
+        Finish();
+        return 1;
+      }
+      ReportNotKeyword(f, tok.c_str());
+      return 0;
+    }
+    if (tok == "}") {
+      Finish();
+      return 1;
+    }
+    if (!Dispatch(f, tok)) return 0;
+  }
+}
+
+int CScrScript::Dispatch(FILE* f, const std::string& token) {
+  std::string name;
+  if (ScrIsModuleToken(token, &name)) return ReadModule(f, name);
+
+  const auto& rows = ScrScriptTable::Rows();
+  auto it = rows.find(token);
+  if (it != rows.end()) {
+    Handler h = it->second;
+    return h ? (this->*h)(f, token) : NotYetReadable(f, token);
+  }
+
+  // Shapes rather than words: script functions, classes, typed functions, declarations.
+  if (ScrIsCallShaped(token.c_str()) && !ScrStartsWithFunctionType(token))
+    return ReadScriptFunction(f, token);
+  // Class declarations, typed function definitions and variable declarations are compiled by the
+  // program compiler; until it is part of the build they are reported like any other unknown word.
+  //
+  // A recognised word that matches no row is reported and its block skipped; reading goes on, so
+  // that nothing after it is lost without a word.
+  return NotYetReadable(f, token);
+}
+
+int CScrScript::NotYetReadable(FILE* f, const std::string& token) {
+  ReportInvalidKeyword(f, token.c_str());
+  SkipBlock(f);
+  return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Directives
+
+// version [{] number [}]
+int CScrScript::ReadVersion(FILE* f, const std::string&) {
+  float v = 0;
+  ReadValueNumbers(f, &v, 1);
+  m_version = static_cast<int>(v * 100.0f);
+  return 1;
+}
+
+int CScrScript::ReadModule(FILE* f, const std::string& name) {
+  return ScrReadModuleBlock(ScriptReader(), f, name);
+}
+
+// define [{] name value [}]
+int CScrScript::ReadDefine(FILE* f, const std::string&) {
+  std::string name, value;
+  OpenBrace(f);
+  ScrReadString(f, name);
+  ScrReadString(f, value);
+  CloseBrace(f);
+  ScrTrimString(name);
+  ScrTrimString(value);
+  if (value.find('.') != std::string::npos)
+    ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(static_cast<long long>(std::atof(value.c_str()))), 2);
+  else
+    ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(std::atoi(value.c_str())), 1);
+  return 1;
+}
+
+namespace {
+
+// background { bitmap {file} color {r g b r g b} }
+class CScrBackground : public CScrObject {
+ public:
+  using CScrObject::CScrObject;
+  int Read(FILE* f) override { return ReadBlock(f); }
+
+ protected:
+  int ReadSubKeyword(FILE* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
+
+ private:
+  int ReadBitmap(FILE* f, const char*) {
+    std::string name;
+    ReadValueString(f, name);
+    std::string path = ScrGetWholePathname(ScriptReader()->WorkDirectory(), name.c_str());
+    SgSetBackgroundImage(path.c_str());
+    return SCR_SUB_OK;
+  }
+  int ReadColor(FILE* f, const char*) {
+    float c[16] = {};
+    int count = 0;
+    OpenBrace(f);
+    ScrReadAllValues(f, c, count, 16);
+    CloseBrace(f);
+    if (count != 6) {
+      Report(ScrTextId::err_background_color_count, f);
+      return SCR_SUB_OK;
+    }
+    SgSetBackgroundColor(c, c + 3);
+    return SCR_SUB_OK;
+  }
+  static const ScrSubKeywords<CScrBackground> kSubs;
+};
+
+const ScrSubKeywords<CScrBackground> CScrBackground::kSubs = {
+    {"bitmap", &CScrBackground::ReadBitmap},
+    {"color", &CScrBackground::ReadColor},
+};
+
+// zrect { bitmap {file} field {path} position {x y} size {w h} transparency {t} }
+class CScrZRect : public CScrObject {
+ public:
+  using CScrObject::CScrObject;
+  int Read(FILE* f) override { return ReadBlock(f); }
+
+ protected:
+  int ReadSubKeyword(FILE* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
+
+  void Finish() override {
+    std::string bitmap;
+    if (!m_bitmap.empty()) bitmap = ScrGetWholePathname(ScriptReader()->WorkDirectory(), m_bitmap.c_str());
+    SGKEY key = SgOpenField(m_field.c_str());
+    if (!bitmap.empty()) SgSetTexture(bitmap.c_str());
+    const float white[4] = {1, 1, 1, 1};
+    SgSetMaterialDiffuse(white);
+    SgSetTransparency(m_transparency);
+    SgInsertZRect(m_position, m_size);
+    SgCloseField();
+    ScriptReader()->CurrentModule()->SgView()->AddScriptField(key);
+  }
+
+ private:
+  int ReadBitmap(FILE* f, const char*) { return ReadValueString(f, m_bitmap) ? SCR_SUB_OK : SCR_SUB_FAIL; }
+  int ReadField(FILE* f, const char*) { return ReadValueString(f, m_field) ? SCR_SUB_OK : SCR_SUB_FAIL; }
+  int ReadPosition(FILE* f, const char*) { return ReadValueNumbers(f, m_position, 2) ? SCR_SUB_OK : SCR_SUB_FAIL; }
+  int ReadSize(FILE* f, const char*) { return ReadValueNumbers(f, m_size, 2) ? SCR_SUB_OK : SCR_SUB_FAIL; }
+  int ReadTransparency(FILE* f, const char*) {
+    return ReadValueNumbers(f, &m_transparency, 1) ? SCR_SUB_OK : SCR_SUB_FAIL;
+  }
+
+  std::string m_bitmap;
+  std::string m_field = "/scene/zrects";
+  float m_position[2] = {0, 0};
+  float m_size[2] = {0, 0};
+  float m_transparency = 0;
+  static const ScrSubKeywords<CScrZRect> kSubs;
+};
+
+const ScrSubKeywords<CScrZRect> CScrZRect::kSubs = {
+    {"bitmap", &CScrZRect::ReadBitmap},
+    {"field", &CScrZRect::ReadField},
+    {"position", &CScrZRect::ReadPosition},
+    {"size", &CScrZRect::ReadSize},
+    {"transparency", &CScrZRect::ReadTransparency},
+};
+
+}  // namespace
+
+int CScrScript::ReadBackground(FILE* f, const std::string&) {
+  CScrBackground r(ScriptReader());
+  return ReadNested(r, f);
+}
+
+int CScrScript::ReadZRect(FILE* f, const std::string&) {
+  CScrZRect r(ScriptReader());
+  return ReadNested(r, f);
+}
+
+// include [{] file [}]
+int CScrScript::ReadInclude(FILE* f, const std::string&) {
+  CScriptReader* outer = ScriptReader();
+  std::string name;
+  ReadValueString(f, name);
+  if (ScrFindIncludeFilename(outer, name.c_str())) {
+    Report(ScrTextId::err_include_twice, f, {name});
+    return 1;
+  }
+  // The work directory first, then the directory of the including file.
+  std::string path = ScrGetWholePathname(outer->WorkDirectory(), name.c_str());
+  FILE* probe = ScrOpenScriptFile(path.c_str(), outer->Encoding(), nullptr);
+  if (!probe) {
+    std::string dir = outer->FileName();
+    size_t cut = dir.find_last_of('/');
+    if (cut == std::string::npos) cut = dir.find_last_of('\\');
+    dir = cut == std::string::npos ? std::string() : dir.substr(0, cut + 1);
+    path = dir + name;
+    probe = ScrOpenScriptFile(path.c_str(), outer->Encoding(), nullptr);
+  }
+  if (!probe) {
+    Report(ScrTextId::err_include_not_found, f, {path});
+    return 1;
+  }
+  std::fclose(probe);
+
+  if (outer->IncludeDepth() >= SCR_MAX_INCLUDE_DEPTH) {
+    Report(ScrTextId::err_include_too_deep, f, {name, SCR_MAX_INCLUDE_DEPTH});
+    return 0;
+  }
+  if (!outer->EnterBlock(f)) return 0;
+
+  int includeLine = outer->LineOf(f);
+  long savedTick = m_totalTick;
+  int result;
+  {
+    CScriptReader inner(outer->CurrentModule());
+    inner.SetModuleStack(outer->GetModuleStack());
+    inner.SetLoadImageDataDefault(outer->bLoadImageDataDefault());
+    inner.SetReactionLocalDeafult(outer->bReactionLocalDeafult());
+    inner.SetWorkDirectory(outer->WorkDirectory());
+    inner.SetEncoding(outer->Encoding());
+    inner.Functions() = outer->Functions();
+    inner.SetIncludeDepth(outer->IncludeDepth() + 1);
+    inner.m_blockDepth = outer->m_blockDepth;
+    result = inner.ReadXScript(path.c_str(), outer->bLoadModel(), outer->bCheckGrammar());
+
+    ScrSetLineId(includeLine);
+    outer->Functions() = inner.Functions();
+    outer->AddMessages(inner.Messages());
+    ScrSetCurrentReader(outer);
+    ScrSetCurrentStream(f);
+  }
+  ScrSetCurrentReader(outer);
+  m_totalTick = savedTick;
+  outer->LeaveBlock();
+  return result;
+}
+
+int CScrScript::ReadScriptFunction(FILE* f, const std::string& token) {
+  return ScrDefineOrCallFunction(ScriptReader(), f, token, &m_objects, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shared with the script-function reader
+
+bool ScrIsModuleToken(const std::string& token, std::string* name) {
+  if (!StartsWith(token, "module") && !StartsWith(token, "Module") && !StartsWith(token, "MODULE"))
+    return false;
+  if (name) {
+    *name = token.substr(6);
+    ScrTrimString(*name);
+  }
+  return true;
+}
+
+int ScrReadModuleBlock(CScriptReader* reader, FILE* f, const std::string& name) {
+  CSgModule* current = reader->CurrentModule();
+  CSgModule* module = current->FindModule(name.c_str());
+  if (!module) {
+    size_t colon = name.rfind(':');
+    CSgModule* parent = current;
+    std::string own = name;
+    if (colon != std::string::npos) {
+      std::string parentName = name.substr(0, colon);
+      parent = current->FindModule(parentName.c_str());
+      if (!parent) {
+        reader->Report(ScrTextId::err_parent_module_not_found, f, {parentName});
+        reader->SkipBlock(f);
+        return 1;
+      }
+      own = name.substr(colon + 1);
+    }
+    module = new CSgModule(own.c_str());
+    parent->AddChild(module);
+  }
+  if (!reader->EnterBlock(f)) {
+    reader->SkipBlock(f);
+    return 0;
+  }
+  reader->PushModule(module);
+  int result;
+  {
+    CScrScript block(reader);
+    result = block.Read(f);
+  }
+  reader->PopModule();
+  reader->LeaveBlock();
+  return result;
+}
+
+int ScrDefineOrCallFunction(CScriptReader* reader, FILE* f, const std::string& token,
+                            std::vector<CKvoObject*>* objects, bool bMayDefine) {
+  auto rec = std::make_shared<SCRFUNCTION>();
+  rec->module = reader->CurrentModule();
+  rec->instance = 0;
+  if (!ScrReadHeaderAndBody(f, *rec, token, reader, ScrHeaderKind::ScriptFunction)) return 1;
+  rec->fileName = reader->FileName();
+
+  SCRFUNCTION* fn = reader->FindFunction(rec->name.c_str());
+  if (!fn && bMayDefine) {  // the first header of a name is its definition
+    reader->AddFunction(std::move(rec));
+    return 1;
+  }
+
+  // A call: the header's parameter texts are the arguments. Inside an expansion an argument that
+  // names a parameter of the enclosing call takes that call's value.
+  std::vector<std::string> args = rec->params;
+  if (SCRFUNCTION* outer = ScrTopCallContext()) {
+    for (std::string& a : args)
+      for (size_t i = 0; i < outer->params.size() && i < outer->args.size(); ++i)
+        if (a == outer->params[i]) {
+          a = outer->args[i];
+          break;
+        }
+  }
+  if (!fn) {
+    reader->Report(ScrTextId::err_function_not_defined, f, {rec->name});
+    return 0;
+  }
+  if (args.size() != fn->params.size()) {
+    reader->Report(ScrTextId::err_function_arg_count, f, {fn->name, fn->ParamCount()});
+    return 0;
+  }
+
+  FILE* body = ScrOpenScriptFile(fn->fileName.c_str(), reader->Encoding(), nullptr);
+  if (!body) {
+    reader->Report(ScrTextId::err_function_file_not_found, f, {fn->fileName});
+    return 1;
+  }
+  if (ScrCallContextDepth() >= SCR_MAX_EXPANSION_DEPTH) {
+    reader->Report(ScrTextId::err_expansion_too_deep, f, {fn->name, SCR_MAX_EXPANSION_DEPTH});
+    std::fclose(body);
+    return 0;
+  }
+  if (!reader->EnterBlock(f)) {
+    std::fclose(body);
+    return 0;
+  }
+
+  fn->args = args;
+  ++fn->instance;
+  int callLine = reader->LineOf(f);
+  std::string savedName = reader->FileName();
+  ScrPushCallContext(fn);
+  ScrSetLineId(fn->bodyLine);
+  reader->SetFileName(fn->fileName.c_str(), nullptr);
+  int result;
+  {
+    CScrFunction expansion(reader, fn->bodyStart, fn->bodyEnd);
+    result = expansion.Read(body);
+    for (CKvoObject* o : expansion.Objects()) {
+      if (!reader->AddObject(o)) {
+        delete o;  // no collection takes it: nobody else would free it
+        continue;
+      }
+      if (objects) objects->push_back(o);
+    }
+  }
+  ScrPopCallContext();
+  ScrSetLineId(callLine);
+  reader->SetFileName(savedName.c_str(), nullptr);
+  std::fclose(body);
+  reader->LeaveBlock();
+  return result ? 1 : 0;
+}

@@ -1,0 +1,72 @@
+// CScrScript: reads the body of a `script` block (and of every `module` block inside it).
+//
+// Each top-level keyword is handed to the reader class of that keyword, or handled here where the
+// keyword is a directive: version, module, define, include, background, zrect and the script
+// functions. The keyword table lives in ScrScript.cpp as one ordered list; later readers take
+// their place in it.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lexer/ScrApi.h"
+#include "reader/ScrObject.h"
+
+class CKvoObject;
+class CSgModule;
+struct SCRFUNCTION;
+
+class SCR_API CScrScript : public CScrObject {
+ public:
+  explicit CScrScript(CScriptReader* reader);
+  ~CScrScript() override;
+
+  int Read(FILE* f) override;
+
+  // The `version` value x 100, truncated.
+  void GetVersion(int& v) const { v = m_version; }
+  // Programs built by `program` blocks and the objects created by script-function expansions in
+  // this block, in creation order. Not owned: the module (or the program's owner) holds them.
+  std::vector<CKvoObject*>& Objects() { return m_objects; }
+
+  // Milliseconds spent in Read, over all calls.
+  static long m_totalTick;
+
+  // Handler of one top-level keyword: returns 0 to stop the script block.
+  using Handler = int (CScrScript::*)(FILE* f, const std::string& token);
+
+ private:
+  friend struct ScrScriptTable;
+  int Dispatch(FILE* f, const std::string& token);
+  int NotYetReadable(FILE* f, const std::string& token);
+
+  // Directives.
+  int ReadModule(FILE* f, const std::string& token);
+  int ReadVersion(FILE* f, const std::string& token);
+  int ReadDefine(FILE* f, const std::string& token);
+  int ReadBackground(FILE* f, const std::string& token);
+  int ReadZRect(FILE* f, const std::string& token);
+  int ReadInclude(FILE* f, const std::string& token);
+  int ReadScriptFunction(FILE* f, const std::string& token);
+
+  int m_version = 0;
+  std::vector<CKvoObject*> m_objects;
+};
+
+// Reads the block of `module NAME` (NAME as it follows the word, blanks removed): finds or makes
+// the module under the current one (a qualified `parent:child` names the parent from the current
+// module), pushes it, reads the block with a fresh CScrScript and pops it. Returns 0 when the
+// block's reading stopped; a missing parent is reported and the block skipped (result 1).
+SCR_API int ScrReadModuleBlock(CScriptReader* reader, FILE* f, const std::string& name);
+
+// True when `token` begins with `module`, `Module` or `MODULE`; *name gets the rest, trimmed.
+SCR_API bool ScrIsModuleToken(const std::string& token, std::string* name);
+
+// Defines or calls the script function whose header `token` has just been read (see
+// compiler/ScrFunction.h). At the top level of a script block a function not yet known is defined
+// (bMayDefine); inside a body it must be known. A call expands the body; objects it creates are
+// filed with AddObject and appended to `objects`. Returns 0 when the reading of the enclosing
+// block must stop.
+SCR_API int ScrDefineOrCallFunction(CScriptReader* reader, FILE* f, const std::string& token,
+                                    std::vector<CKvoObject*>* objects, bool bMayDefine);

@@ -1,0 +1,355 @@
+#include "reader/ScriptReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "lexer/ScrEncoding.h"
+#include "lexer/ScrLex.h"
+#include "lexer/ScrLimits.h"
+#include "reader/ScrScript.h"
+#include "sg/Kvo.h"
+#include "sg/Module.h"
+#include "sg/Notify.h"
+#include "sg/Platform.h"
+#include "sg/Variable.h"
+#include "sg/View.h"
+
+int CScriptReader::m_instanceNum = 0;
+
+// ---------------------------------------------------------------------------------------------
+// Function list and documents
+
+void ScrFunctionList::Add(std::shared_ptr<SCRFUNCTION> rec) {
+  if (!rec) return;
+  m_byName.emplace(rec->name, rec.get());  // the first record of a name stays the one found
+  m_list.push_back(std::move(rec));
+}
+
+SCRFUNCTION* ScrFunctionList::Find(const char* name) const {
+  if (!name) return nullptr;
+  auto it = m_byName.find(name);
+  return it == m_byName.end() ? nullptr : it->second;
+}
+
+void ScrFunctionList::Clear() {
+  m_list.clear();
+  m_byName.clear();
+}
+
+CMultiTextDoc::~CMultiTextDoc() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Construction
+
+CScriptReader::CScriptReader(CSgModule* root) : m_root(root) {
+  ScrLexAcquire();
+  ++m_instanceNum;
+  m_modules.push_back(root);
+  ScrSetCurrentReader(this);
+}
+
+CScriptReader::~CScriptReader() {
+  --m_instanceNum;
+  m_script.reset();
+  // A reader that is still the lexer's current reader must not be left behind as a dangling one.
+  if (ScrGetCurrentReader() == this) ScrSetCurrentReader(nullptr);
+  if (ScrGetCurrentStream() && ScrGetCurrentStream() == m_lineCounter.Stream())
+    ScrSetCurrentStream(nullptr);
+  ScrLexRelease();
+}
+
+void CScriptReader::SetFileName(const char* name, FILE* f) {
+  m_fileName = name ? name : "";
+  if (!f) return;
+  m_lineCounter.Index(f);
+  ScrSetCurrentStream(f);
+  ScrResetLineId();
+}
+
+void CScriptReader::GetStepLevel(char* out) const {
+  std::string s = StepIndent();
+  std::memcpy(out, s.c_str(), s.size() + 1);
+}
+
+std::string CScriptReader::StepIndent() const {
+  int n = 2 * m_stepLevel + 4;
+  return std::string(n > 0 ? static_cast<size_t>(n) : 0, ' ');
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading a file
+
+namespace {
+
+// True when nothing but the end of the file follows the stream position.
+bool AtEnd(FILE* f) {
+  int c = std::fgetc(f);
+  if (c == EOF) return true;
+  std::ungetc(c, f);
+  return false;
+}
+
+}  // namespace
+
+int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGrammar) {
+  if (!path) path = "";
+  if (bCheckGrammar && !CheckGrammar(path)) return 0;
+
+  ScrDetectedEncoding detected = ScrDetectedEncoding::Ascii;
+  FILE* f = ScrOpenScriptFile(path, m_encoding, &detected);
+  if (!f) {
+    m_fileName = path;
+    Report(ScrTextId::msg_fail_to_find_file, nullptr, {path});
+    return 0;
+  }
+  m_lastEncoding = detected;
+
+  ScrSetCurrentReader(this);
+  ScrLexResetBuffers();
+  SetFileName(path, f);
+  m_bLoadModel = bLoadModel;
+  m_bCheckGrammar = bCheckGrammar;
+  if (m_workDir.empty()) m_workDir = SgHostDirectory();
+
+  int result = 1;
+  std::string tok;
+  while (!AtEnd(f)) {
+    int r = ScrReadKeyword(f, tok);
+    if (!r || tok != "script") continue;
+    m_script = std::make_unique<CScrScript>(this);
+    ScrSetCurrentStream(f);
+    result = m_script->Read(f);
+    if (!result) break;
+  }
+
+  std::fclose(f);
+  if (ScrGetCurrentStream() == f) ScrSetCurrentStream(nullptr);
+  m_lineCounter.Reset();
+  if (m_root) m_root->BuildSequence();
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Macros and documents
+
+void CScriptReader::AddMacro(const char* name, DWORD value, BYTE flag) {
+  std::string n = name ? name : "";
+  if (n.size() > static_cast<size_t>(SCR_MACRO_NAME_MAX)) n.resize(SCR_MACRO_NAME_MAX);
+  m_macroIndex.emplace(n, m_macros.size());
+  m_macros.push_back({n, flag, value});
+}
+
+int CScriptReader::FindMacro(const char* name, DWORD& value, BYTE& flag) const {
+  if (!name) return 0;
+  auto it = m_macroIndex.find(name);
+  if (it == m_macroIndex.end()) return 0;
+  value = m_macros[it->second].value;
+  flag = m_macros[it->second].flag;
+  return 1;
+}
+
+void CScriptReader::AddMultiTextDoc(CMultiTextDoc* doc) {
+  if (!doc) return;
+  m_docIndex.emplace(doc->Name(), doc);
+  m_docs.emplace_back(doc);
+}
+
+CMultiTextDoc* CScriptReader::FindMultiTextDoc(const char* name) const {
+  if (!name) return nullptr;
+  auto it = m_docIndex.find(name);
+  return it == m_docIndex.end() ? nullptr : it->second;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Filing objects
+
+int CScriptReader::AddObject(CKvoObject* obj) {
+  if (!obj) return 0;
+  CSgModule* m = CurrentModule();
+  if (!m) return 0;
+  switch (obj->TypeCode()) {
+    case 1:
+      m->AddAnimation(obj);
+      return 1;
+    case 2: case 4: case 5: case 6: case 7: case 20: case 31: case 32: case 37: case 59:
+      m->OpController()->AddCtrlPoint(obj);
+      return 1;
+    case 3: case 18: case 22: case 33: case 34: case 39:
+      if (auto* v = dynamic_cast<CSgVariable*>(obj)) {
+        m->AddVariable(v, 1);
+        return 1;
+      }
+      return 0;
+    case 8:
+      m->AddMessage(obj);
+      return 1;
+    case 9:
+      m->AddImage(obj);
+      return 1;
+    case 10:
+      m->AddText(obj);
+      return 1;
+    case 11:
+      m->AddPage(obj);
+      return 1;
+    case 14: case 21: case 53: case 61:
+      m->AddReaction(obj);
+      return 1;
+    case 19:
+      m->AddStatus(obj);
+      return 1;
+    case 48:
+      m->AddViewport(obj);
+      return 1;
+    case 65: case 66: case 67: case 69: case 70: case 71: case 72: case 74: case 75: case 93:
+      m->AddChartObject(obj);
+      return 1;
+    case 68:
+      m->AddOtherObject(obj);
+      m->SgView()->RegisterDynamicObject(obj);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+void CScriptReader::AddObjects(std::list<CKvoObject*>& objs) {
+  for (CKvoObject* o : objs) AddObject(o);
+}
+
+void CScriptReader::AddAnimations(std::list<CKvoObject*>& anims) {
+  CSgModule* m = CurrentModule();
+  for (CKvoObject* a : anims) m->AddAnimation(a);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Skipping
+
+void CScriptReader::SkipBlock(FILE* f) {
+  long pos = std::ftell(f);
+  std::string tok;
+  int r = ScrReadString(f, tok);
+  if (!r && tok.empty()) {
+    std::fseek(f, pos, SEEK_SET);
+    return;
+  }
+  if (tok.empty() || tok[0] != '{') {
+    std::fseek(f, pos, SEEK_SET);
+    return;
+  }
+  // Brace counting needs no recursion: a counter follows the nesting.
+  long depth = 1;
+  while (depth > 0 && !AtEnd(f)) {
+    if (!ScrReadString(f, tok) && AtEnd(f) && tok.empty()) break;
+    if (tok.empty()) continue;
+    if (tok[0] == '{') ++depth;
+    else if (tok[0] == '}') --depth;
+  }
+}
+
+void CScriptReader::OtherKeyword(FILE* f, const char*) { SkipBlock(f); }
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+namespace {
+
+bool Contains(const std::string& text, const char* part) {
+  return part && *part && text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+void CScriptReader::PushMessage(const char* text) {
+  std::string t = text ? text : "";
+  ScrSeverity sev = ScrSeverity::Other;
+  if (Contains(t, ScrText(ScrTextId::word_error_tag))) sev = ScrSeverity::Error;
+  else if (Contains(t, ScrText(ScrTextId::word_warning_tag))) sev = ScrSeverity::Warning;
+  PushEntry(t, sev, m_fileName, -1);
+}
+
+void CScriptReader::PushEntry(const std::string& text, ScrSeverity sev, const std::string& file,
+                              int line, int statementAt) {
+  // After the first error nothing more is recorded; reading goes on.
+  if (m_errorNotified) return;
+  if (Contains(text, ScrText(ScrTextId::word_error_tag))) {
+    m_errorNotified = 1;
+    if (m_root) {
+      CPENotify* n = m_root->SgView()->Notifier();
+      n->NotifyGraph(m_root, m_notifyTitle.c_str(), 3, 1);
+      n->NotifyOutput(CurrentModule(), text.c_str());
+    }
+  }
+  // An entry holds at most SCR_MESSAGE_ENTRY_MAX bytes: a longer text becomes two entries and
+  // whatever is left beyond two is dropped (hosts have always received messages so).
+  const size_t cap = SCR_MESSAGE_ENTRY_MAX;
+  ScrMessageEntry first{text.substr(0, cap), sev, file, line, false,
+                        std::min(statementAt, static_cast<int>(std::min(text.size(), cap)))};
+  m_messages.Append(std::move(first));
+  if (text.size() > cap) {
+    ScrMessageEntry second{text.substr(cap, cap), sev, file, line, true};
+    m_messages.Append(std::move(second));
+  }
+}
+
+void CScriptReader::PopMessage() {
+  if (!m_messages.Empty()) m_messages.PopBack();
+}
+
+void CScriptReader::GetMessageA(char* out) const {
+  if (!out) return;
+  if (m_messages.Empty()) {
+    out[0] = '\0';
+    return;
+  }
+  const std::string& t = m_messages.Back().text;
+  size_t n = std::min(t.size(), static_cast<size_t>(SCR_MESSAGE_ENTRY_MAX));
+  std::memcpy(out, t.data(), n);
+  out[n] = '\0';
+}
+
+int CScriptReader::LineOf(FILE* f) const {
+  if (!f) f = ScrGetCurrentStream();
+  int line = m_lineCounter.LineOf(f);
+  // A stream that is not the indexed file (a script-function body read from its own file) is
+  // placed by the running line id, which the expansion sets to the body's line.
+  if (line < 0) line = ScrGetLineId();
+  return line;
+}
+
+void CScriptReader::Report(ScrTextId id, FILE* f, std::initializer_list<ScrArg> args) {
+  ReportAtLine(id, ScrTextIsLocated(id) ? LineOf(f) : -1, args);
+}
+
+void CScriptReader::ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args) {
+  std::vector<ScrArg> all;
+  all.reserve(args.size() + 2);
+  if (ScrTextIsLocated(id)) {
+    all.emplace_back(m_fileName);
+    all.emplace_back(line);
+  } else {
+    line = -1;
+  }
+  all.insert(all.end(), args.begin(), args.end());
+  const char* fmt = ScrText(id);
+  std::string text = ScrFormatV(fmt, all.data(), all.size());
+  // Where the statement begins: format the text up to the end of its file-and-line part alone.
+  int statementAt = 0;
+  if (ScrTextIsLocated(id)) {
+    const char* located = ScrText(ScrTextId::word_located_part);
+    if (const char* at = std::strstr(fmt, located)) {
+      std::string head(fmt, static_cast<size_t>(at - fmt) + std::strlen(located));
+      statementAt = static_cast<int>(ScrFormatV(head.c_str(), all.data(), 2).size());
+    }
+  }
+  PushEntry(text, ScrTextSeverity(id), m_fileName, line, statementAt);
+}
+
+int CScriptReader::EnterBlock(FILE* f) {
+  if (m_blockDepth >= SCR_MAX_BLOCK_DEPTH) {
+    Report(ScrTextId::err_block_too_deep, f, {SCR_MAX_BLOCK_DEPTH, ScrGetCurKeyWord()});
+    return 0;
+  }
+  ++m_blockDepth;
+  return 1;
+}

@@ -1,0 +1,65 @@
+// Small text helpers shared by the files of the lexical layer (not part of its API).
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace scrlex {
+
+// `c` is one of the characters of `set` (a NUL byte never is).
+inline bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
+
+inline bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+inline bool Contains(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
+
+// Blanks (spaces and tabs) off both ends.
+inline std::string TrimBlanks(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+// Index of the first `c` outside double quotes and at nesting depth 0, where `open` raise and
+// `close` lower the depth (a stray closer never takes it below 0); npos when there is none.
+inline size_t FindTopLevel(std::string_view s, char c, const char* open = "(", const char* close = ")") {
+  bool quoted = false;
+  int depth = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char ch = s[i];
+    if (ch == '"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (quoted) continue;
+    if (ch == c && depth == 0) return i;
+    if (InSet(ch, open)) {
+      ++depth;
+    } else if (InSet(ch, close)) {
+      if (depth > 0) --depth;
+    }
+  }
+  return std::string_view::npos;
+}
+
+// Index of the first `c` outside double quotes; npos when there is none.
+inline size_t FindUnquoted(std::string_view s, char c) {
+  bool quoted = false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '"') quoted = !quoted;
+    else if (!quoted && s[i] == c) return i;
+  }
+  return std::string_view::npos;
+}
+
+inline int CountChar(std::string_view s, char c) {
+  int n = 0;
+  for (char ch : s) n += (ch == c);
+  return n;
+}
+
+}  // namespace scrlex

@@ -102,6 +102,8 @@ class CSgModule : public CKvoObject {
   // root's name and ':' (or is the root's name) resolves from the root. Otherwise the first
   // step is looked for among the children of this module, then of its ancestors.
   CSgModule* FindModule(const char* name);
+  // A child of this module only, by its own name (no ':' resolution, no search upwards).
+  CSgModule* FindChild(const char* name) const { return name ? m_children.Find(name) : nullptr; }
 
   // --- collections (each add takes ownership, sets the object's module; null is ignored) ---
 #define SG_MODULE_COLLECTION_ACCESSOR(json, T) \

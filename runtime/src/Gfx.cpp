@@ -13,6 +13,8 @@
 
 namespace {
 
+// One scene node. Its SgFieldInfo is what SgGetFieldInfo hands out, so the node keeps
+// its public properties there and only the bookkeeping beside it.
 struct Node {
   SgFieldInfo info;                                       // key, owner, path, appearance, contents
   std::string name;                                       // the last path segment ("" for the root)
@@ -21,6 +23,8 @@ struct Node {
 };
 
 // The whole process-wide state of the library, in one place.
+// Keys are never reused within one scene: a key handed to a reader stays valid (or
+// unknown) until SgResetScene, and never silently names another node.
 struct Scene {
   std::unordered_map<SGKEY, std::unique_ptr<Node>> nodes;
   std::unordered_map<std::string, SGKEY> byPath;  // canonical path -> key
@@ -34,6 +38,7 @@ struct Scene {
 
   Scene() { Reset(); }
 
+// Back to an empty scene holding only the root.
   void Reset() {
     nodes.clear();
     byPath.clear();
@@ -53,11 +58,13 @@ struct Scene {
     nodes[root->info.key] = std::move(root);
   }
 
+// The node of a key; nullptr for -1 or an unknown key.
   Node* Get(SGKEY key) {
     auto it = nodes.find(key);
     return it == nodes.end() ? nullptr : it->second.get();
   }
 
+// The current field is the top of the open stack.
   SGKEY Current() const { return openStack.empty() ? SG_NO_KEY : openStack.back(); }
 
   // A new child of parent named name (the caller made sure it does not exist yet).
@@ -75,6 +82,7 @@ struct Scene {
   }
 };
 
+// The one scene of the process, made on first use.
 Scene& S() {
   static Scene scene;
   return scene;
@@ -96,6 +104,7 @@ std::vector<std::string> Segments(const char* path) {
   return segs;
 }
 
+// The canonical path of a list of node names: "/" alone for the root.
 std::string Join(const std::vector<std::string>& segs) {
   if (segs.empty()) return "/";
   std::string p;
@@ -103,8 +112,10 @@ std::string Join(const std::vector<std::string>& segs) {
   return p;
 }
 
+// A path from the root begins with a separator.
 bool IsAbsolute(const char* path) { return path[0] == '/' || path[0] == '\\'; }
 
+// A node by canonical path: one hash lookup.
 SGKEY Lookup(const std::string& canonical) {
   auto it = S().byPath.find(canonical);
   return it == S().byPath.end() ? SG_NO_KEY : it->second;
@@ -145,6 +156,7 @@ bool GlobMatch(const std::string& pat, const std::string& text) {
   return p == pat.size();
 }
 
+// A segment without wildcards is found by path instead of by scanning children.
 bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
 // The nodes under base whose relative path matches the pattern segments, in tree order.
@@ -185,6 +197,7 @@ int CopyOut(const std::string& text, char* out, int size) {
   return 1;
 }
 
+// Sets one named content of a node, keeping the order in which names first appeared.
 void SetContents(Node* n, const std::string& name, const std::string& value) {
   auto it = n->contentIndex.find(name);
   if (it != n->contentIndex.end()) {
@@ -210,6 +223,8 @@ Node* InsertChild(const char* kind) {
 
 // ---------------------------------------------------------------- fields
 
+// Opening pushes onto the open stack, so a nested open and close leave the outer
+// field current again.
 SGKEY SgOpenField(const char* path) {
   if (!path) return SG_NO_KEY;
   Node* n = S().Get(Lookup("/"));
@@ -223,6 +238,7 @@ SGKEY SgOpenField(const char* path) {
   return n->info.key;
 }
 
+// An unknown key leaves the current field as it was.
 SGKEY SgOpenFieldByKey(SGKEY key) {
   if (!S().Get(key)) return SG_NO_KEY;
   S().openStack.push_back(key);
@@ -236,11 +252,14 @@ void SgCloseField() {
 
 SGKEY SgCurrentField() { return S().Current(); }
 
+// Lookup only: unlike SgOpenField this never creates a node.
 SGKEY SgFieldExists(const char* path) {
   if (!path) return SG_NO_KEY;
   return Lookup(Join(Segments(path)));
 }
 
+// Relative paths are tried under the module's own branch of the scene first, so a
+// module's "valve" hides a scene-wide one, then under /scene and the root.
 SGKEY FindFieldByRelativePathName(CSgModule* module, const char* path) {
   if (!path || !*path) return SG_NO_KEY;
   std::vector<std::string> segs = Segments(path);
@@ -254,6 +273,9 @@ SGKEY FindFieldByRelativePathName(CSgModule* module, const char* path) {
   return SG_NO_KEY;
 }
 
+// Matches are given in tree order (creation order of children at each level); the
+// bases are tried in the order of FindFieldByRelativePathName and the first base with
+// any match wins, so matches from different bases are never mixed.
 int FindAllFieldsByRelativePathName(CSgModule* module, const char* pattern, SGKEY** keys, int* count) {
   if (keys) *keys = nullptr;
   if (count) *count = 0;
@@ -276,8 +298,10 @@ int FindAllFieldsByRelativePathName(CSgModule* module, const char* pattern, SGKE
   return 0;
 }
 
+// Frees what FindAllFieldsByRelativePathName allocated (malloc); null is fine.
 void SgFreeArray(void* array) { std::free(array); }
 
+// Visibility is kept as 0 or 1.
 int SgSetVisibilityByKey(SGKEY key, int visible) {
   Node* n = S().Get(key);
   if (!n) return 0;
@@ -292,6 +316,7 @@ int SgShowVisibilityByKey(SGKEY key, int* visible) {
   return 1;
 }
 
+// The matrix is stored as given (16 floats); the flag is recorded for the dumps.
 int SgSetTransformByKey(SGKEY key, const float m[16], int flag) {
   Node* n = S().Get(key);
   if (!n || !m) return 0;
@@ -307,6 +332,7 @@ int SgShowTransformByKey(SGKEY key, float m[16]) {
   return 1;
 }
 
+// The root's owner is -1.
 int SgShowOwner(SGKEY key, SGKEY* owner) {
   Node* n = S().Get(key);
   if (!n || !owner) return 0;
@@ -323,6 +349,7 @@ int SgShowFieldPathName(SGKEY key, char* out, int size) {
   return CopyOut(n->info.path, out, size);
 }
 
+// A null value stores an empty text; a null name is refused.
 int SgSetFieldContents(SGKEY key, const char* name, const char* value) {
   Node* n = S().Get(key);
   if (!n || !name) return 0;
@@ -339,6 +366,7 @@ int SgShowFieldContentsByKey(SGKEY key, const char* name, char* out, int size) {
   return CopyOut(v, out, size);
 }
 
+// The stored text stays valid until the same content is set again or the scene is reset.
 const char* SgFieldContents(SGKEY key, const char* name) {
   Node* n = S().Get(key);
   if (!n || !name) return nullptr;
@@ -348,6 +376,8 @@ const char* SgFieldContents(SGKEY key, const char* name) {
 
 // ---------------------------------------------------------------- inserts
 
+// Inserted nodes are children of the current field named after their kind and a
+// number; the inserted text or file is kept as the node's contents.
 SGKEY SgInsertImage(const char* file) {
   Node* n = InsertChild("image");
   if (!n) return SG_NO_KEY;
@@ -374,6 +404,7 @@ SGKEY SgInsertStencil() {
   return n ? n->info.key : SG_NO_KEY;
 }
 
+// A missing position or size counts as zeros.
 SGKEY SgInsertZRect(const float pos[2], const float size[2]) {
   Node* n = InsertChild("zrect");
   if (!n) return SG_NO_KEY;
@@ -387,6 +418,7 @@ SGKEY SgInsertZRect(const float pos[2], const float size[2]) {
 
 // ---------------------------------------------------------------- current field appearance
 
+// Appearance setters act on the current field and fail without one.
 int SgSetTexture(const char* file) {
   Node* n = S().Get(S().Current());
   if (!n) return 0;
@@ -412,6 +444,7 @@ int SgSetTransparency(float transparency) {
 
 // ---------------------------------------------------------------- global
 
+// The background belongs to the scene as a whole, not to a field.
 int SgSetBackgroundImage(const char* file) {
   S().background.image = file ? file : "";
   return 1;
@@ -431,10 +464,12 @@ void SgGetBackground(SgBackground* bg) {
   if (bg) *bg = S().background;
 }
 
+// The last error the runtime was told about; null clears it.
 void SgSetErrorMessage(const char* text) { S().errorMessage = text ? text : ""; }
 
 const char* SgGetErrorMessage() { return S().errorMessage.c_str(); }
 
+// The directory SgGetFullFilename tries after the name as given.
 void SgSetWorkDirectory(const char* dir) { S().workDir = dir ? dir : ""; }
 
 const char* SgGetWorkDirectory() { return S().workDir.c_str(); }
@@ -458,11 +493,14 @@ int SgGetFullFilename(const char* name, char* out, int size) {
 
 // ---------------------------------------------------------------- trace writer
 
+// An empty path removes the target: from then on nothing is traced.
 void SgSetTraceTarget(const char* path, int bDirectory) {
   S().traceTarget = path ? path : "";
   S().traceIsDirectory = bDirectory != 0 && !S().traceTarget.empty();
 }
 
+// Each dump opens, writes and closes its file, so a trace is complete even if the
+// host stops abruptly.
 void SgDumpString(const char* file, int append, const char* fmt, ...) {
   if (S().traceTarget.empty() || !fmt) return;  // no target: nothing is written anywhere
   // Format into a string of the right size.
@@ -498,10 +536,12 @@ void SgDumpString(const char* file, int append, const char* fmt, ...) {
   std::fclose(f);
 }
 
+// Used by hosts between scenes and by tests.
 void SgResetScene() { S().Reset(); }
 
 // ---------------------------------------------------------------- walking
 
+// Walking the scene: children in creation order.
 int SgFieldChildCount(SGKEY key) {
   Node* n = S().Get(key);
   return n ? (int)n->children.size() : 0;
@@ -518,6 +558,7 @@ const char* SgFieldName(SGKEY key) {
   return n ? n->name.c_str() : nullptr;
 }
 
+// A copy of the node's properties; later changes to the node do not show in it.
 int SgGetFieldInfo(SGKEY key, SgFieldInfo* info) {
   Node* n = S().Get(key);
   if (!n || !info) return 0;

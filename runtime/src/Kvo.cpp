@@ -7,6 +7,7 @@
 
 #include "sg/Module.h"
 
+// Both tables are expanded from the X-macros of sg/Types.h, so a code is listed once.
 const char* SgRuntimeTypeName(int code) {
   switch (code) {
 #define SG_RUNTIME_TYPE_CASE(name, value, text) \
@@ -31,6 +32,7 @@ const char* SgVarTypeName(int code) {
   }
 }
 
+// A null name is an empty name: Name() never returns null.
 CKvoObject::CKvoObject(int typeCode, const char* name) : m_name(name ? name : ""), m_typeCode(typeCode) {}
 
 CKvoObject::~CKvoObject() {
@@ -41,6 +43,7 @@ CKvoObject::~CKvoObject() {
   for (CKvoNameIndex* index : indexes) index->ObjectDestroyed(this);
 }
 
+// The indexes listing the object hear of every real change of name.
 void CKvoObject::SetName(const char* name) {
   std::string old = std::move(m_name);
   m_name = name ? name : "";
@@ -48,11 +51,13 @@ void CKvoObject::SetName(const char* name) {
   for (CKvoNameIndex* index : m_indexes) index->ObjectRenamed(this, old);
 }
 
+// The module part uses the module's path, so nested modules give "main:a:b:name".
 std::string CKvoObject::FullName() const {
   if (!m_module) return m_name;
   return m_module->PathName() + ":" + m_name;
 }
 
+// An index is recorded once, however often it attaches.
 void CKvoObject::AttachIndex(CKvoNameIndex* index) {
   if (index && std::find(m_indexes.begin(), m_indexes.end(), index) == m_indexes.end())
     m_indexes.push_back(index);
@@ -69,6 +74,7 @@ char* KVOAllocString(int size) {
   return static_cast<char*>(std::calloc(n, 1));
 }
 
+// Releases what KVOAllocString returned; null is fine.
 void KVOFreeString(char* text) { std::free(text); }
 
 void KVOSkipDoubleQuotes(char* text) {

@@ -20,12 +20,14 @@ std::vector<std::string> SplitQualified(const std::string& name) {
 
 }  // namespace
 
+// The controller files control points in the module's ctrlPoints collection.
 int COpController::AddCtrlPoint(CKvoObject* ctrlPoint) {
   if (!ctrlPoint || !m_list->Add(ctrlPoint)) return 0;
   ctrlPoint->SetModule(m_module);
   return 1;
 }
 
+// A module named nothing is called "main", like the root a host makes.
 CSgModule::CSgModule(const char* name)
     : CKvoObject(SGT_MODULE, name ? name : "main"), m_opController(this, &m_ctrlPoints) {}
 
@@ -35,6 +37,7 @@ CSgModule::~CSgModule() = default;
 
 // ---------------------------------------------------------------- the tree
 
+// A module that already has a parent stays where it is: it has one owner.
 void CSgModule::AddChild(CSgModule* child) {
   if (!child || child == this || child->m_parent) return;
   // Refuse to make a module a child of its own descendant: the tree would become a cycle.
@@ -45,6 +48,7 @@ void CSgModule::AddChild(CSgModule* child) {
   child->SetModule(this);
 }
 
+// The top of the tree: the module whose view and environment the tree shares.
 CSgModule* CSgModule::Root() {
   CSgModule* m = this;
   while (m->m_parent) m = m->m_parent;
@@ -57,6 +61,7 @@ const CSgModule* CSgModule::Root() const {
   return m;
 }
 
+// Built from the root down: "main:Pump:Valve".
 std::string CSgModule::PathName() const {
   std::string path = Name();
   for (const CSgModule* m = m_parent; m; m = m->m_parent) path = std::string(m->Name()) + ":" + path;
@@ -70,6 +75,7 @@ CSgModule* CSgModule::FindChildUp(const std::string& name) {
   return nullptr;
 }
 
+// Resolves "a", "a:b" or "main:a:b"; an empty step ("a::b") matches nothing.
 CSgModule* CSgModule::FindModule(const char* name) {
   if (!name || !*name) return nullptr;
   std::vector<std::string> parts = SplitQualified(name);
@@ -100,6 +106,8 @@ CSgModule* CSgModule::ResolveQualified(const char* name, std::string& last) {
   return modulePart.empty() ? Root() : FindModule(modulePart.c_str());
 }
 
+// The shared find: resolve a qualified name, then look in one collection of the
+// module and, for a plain name, of each ancestor.
 template <class T>
 T* CSgModule::FindUp(const char* name, const CObjectList<T> CSgModule::*list, bool localOnly) {
   if (!name) return nullptr;
@@ -117,11 +125,13 @@ T* CSgModule::FindUp(const char* name, const CObjectList<T> CSgModule::*list, bo
 
 // ---------------------------------------------------------------- collections
 
+// Every plain add: list with ownership, then mark the object as this module's.
 void CSgModule::AddTo(CObjectList<CKvoObject>& list, CKvoObject* obj) {
   if (!obj || !list.Add(obj)) return;
   obj->SetModule(this);
 }
 
+// A variable listed without ownership keeps the module it already has.
 void CSgModule::AddVariable(CSgVariable* var, int bOwn) {
   if (!var || !m_variables.Add(var, bOwn != 0)) return;
   if (bOwn || !var->Module()) var->SetModule(this);
@@ -134,6 +144,7 @@ CSgVariable* CSgModule::RemoveVariable(CSgVariable* var) {
   return m_variables.Remove(var);
 }
 
+// The dumps walk the collections through this, in SG_MODULE_COLLECTIONS order.
 void CSgModule::ForEachCollection(
     const std::function<void(const char* jsonName, const std::vector<CKvoObject*>& items)>& visit) const {
 #define SG_MODULE_COLLECTION_VISIT(json, T) visit(#json, m_##json.Objects());
@@ -156,6 +167,7 @@ CKvoObject* CSgModule::FindCtrlpt(const char* name) { return FindUp(name, &CSgMo
 CKvoObject* CSgModule::FindClass(const char* name) { return FindUp(name, &CSgModule::m_userClasses, false); }
 CKvoObject* CSgModule::FindProgram(const char* name) { return FindUp(name, &CSgModule::m_userPrograms, false); }
 
+// Any collection, nearest module first; a qualified name looks in its module only.
 CKvoObject* CSgModule::FindObject(const char* name) {
   if (!name) return nullptr;
   std::string last;
@@ -194,6 +206,7 @@ CSgVariable* CSgModule::TempVariable(int i) const {
   return m_temps[(size_t)i];
 }
 
+// The item refers to the variable; the variable itself is added with AddVariable.
 void CSgModule::AddInterfaceItem(CSgVariable* var, int direction, const char* description) {
   if (!var) return;
   m_interface.push_back({var, direction, description ? description : ""});
@@ -206,6 +219,8 @@ const SgInterfaceItem* CSgModule::InterfaceItem(int i) const {
 
 // ---------------------------------------------------------------- sequences, view
 
+// Sequences keep the order in which they were added; building marks every module of
+// the subtree, which the reader's callers and the dumps can check.
 int CSgModule::BuildSequence() {
   // Walk the tree with an explicit stack: no recursion however deep modules nest.
   std::vector<CSgModule*> pending{this};
@@ -218,6 +233,7 @@ int CSgModule::BuildSequence() {
   return 1;
 }
 
+// Made by the root on first need and shared by every module of the tree.
 CSgView* CSgModule::SgView() {
   CSgModule* root = Root();
   if (!root->m_view) root->m_view = std::make_unique<CSgView>(root);
@@ -230,6 +246,7 @@ CSgEnvironment* CSgModule::Environment() {
   return root->m_environment.get();
 }
 
+// The module's own properties; its collections and children are walked by the dumper.
 void CSgModule::Describe(CDescriber& d) const {
   d.Text("path", PathName().c_str());
   if (!m_interface.empty()) {

@@ -21,6 +21,7 @@ void CObjectListBase::Clear() {
   }
 }
 
+// Adding the same object twice would give it two owners; the second add is refused.
 int CObjectListBase::AddObject(CKvoObject* obj, bool bOwn) {
   if (!obj || m_seq.count(obj)) return 0;
   m_items.push_back(obj);
@@ -31,6 +32,8 @@ int CObjectListBase::AddObject(CKvoObject* obj, bool bOwn) {
   return 1;
 }
 
+// Takes obj out of the order, the name index and its list of indexes (not out of
+// ownership: the callers decide what happens to it).
 void CObjectListBase::Unlist(CKvoObject* obj) {
   UnindexName(obj, obj->Name());
   m_seq.erase(obj);
@@ -39,6 +42,7 @@ void CObjectListBase::Unlist(CKvoObject* obj) {
   obj->DetachIndex(this);
 }
 
+// An owned object is released, not deleted: the caller owns it from now on.
 CKvoObject* CObjectListBase::RemoveObject(CKvoObject* obj) {
   if (!obj || !m_seq.count(obj)) return nullptr;
   Unlist(obj);
@@ -50,6 +54,7 @@ CKvoObject* CObjectListBase::RemoveObject(CKvoObject* obj) {
   return obj;
 }
 
+// One hash lookup; the front of the name's vector is the first added.
 CKvoObject* CObjectListBase::FindObject(const char* name) const {
   if (!name) return nullptr;
   auto it = m_byName.find(name);
@@ -66,6 +71,7 @@ CKvoObject* CObjectListBase::ObjectAt(int i) const {
   return m_items[(size_t)i];
 }
 
+// The vectors are short (objects sharing one name), so an ordered insert is cheap.
 void CObjectListBase::IndexName(CKvoObject* obj, const std::string& name) {
   // Keep each name's objects in list order, so the first added wins even after renames.
   std::vector<CKvoObject*>& same = m_byName[name];
@@ -82,6 +88,7 @@ void CObjectListBase::UnindexName(CKvoObject* obj, const std::string& name) {
   if (same.empty()) m_byName.erase(it);
 }
 
+// Called by the object after SetName: move it from the old name to the new.
 void CObjectListBase::ObjectRenamed(CKvoObject* obj, const std::string& oldName) {
   if (!m_seq.count(obj)) return;
   UnindexName(obj, oldName);

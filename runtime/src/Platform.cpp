@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+// The executable's directory, from /proc/self/exe; "/" for a program in the root.
 std::string SgHostDirectory() {
   // readlink does not terminate; grow the buffer until the whole path fits.
   std::vector<char> buf(256);
@@ -25,11 +26,13 @@ std::string SgHostDirectory() {
   }
 }
 
+// steady_clock never goes backwards, unlike the wall clock.
 unsigned long SgTickCount() {
   using namespace std::chrono;
   return (unsigned long)duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// $TMPDIR when set, as the other tools of the system do.
 std::string SgTempDirectory() {
   const char* dir = std::getenv("TMPDIR");
   std::string d = dir && *dir ? dir : "/tmp";
@@ -37,6 +40,8 @@ std::string SgTempDirectory() {
   return d;
 }
 
+// mkstemp makes the name and the file at once, so no other process can take the name
+// between choosing and opening it.
 FILE* SgCreateTempFile(std::string& path) {
   std::string templ = SgTempDirectory() + "/sgtmpXXXXXX";
   std::vector<char> name(templ.begin(), templ.end());
@@ -65,6 +70,7 @@ std::string SgCreateTempDirectory() {
   return name.data();
 }
 
+// Any kind of file system entry counts.
 bool SgPathExists(const char* fsPath) {
   struct stat st;
   return fsPath && *fsPath && stat(fsPath, &st) == 0;

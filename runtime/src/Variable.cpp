@@ -50,6 +50,9 @@ CSgVariable::~CSgVariable() {
 }
 
 // Which storage a type code keeps its value in.
+// Each type keeps its value in one storage: integers (int, bool, long, byte, random and
+// the further element kinds) in a 64-bit integer, float and double in a double, strings in
+// text. Arrays and untyped variables hold no scalar value.
 CSgVariable::Store CSgVariable::StoreOf(int varType) {
   if (varType & SGVT_ARRAY) return Store::None;
   switch (varType) {
@@ -66,6 +69,8 @@ CSgVariable::Store CSgVariable::StoreOf(int varType) {
   }
 }
 
+// Scalars convert the value they held; a change of array length keeps the elements in
+// front; going from array to scalar drops the elements.
 void CSgVariable::SetVarType(int code, int size) {
   if (code & SGVT_ARRAY) {
     // A scalar becoming an array loses its value; an array keeps its elements up to size.
@@ -107,6 +112,7 @@ void CSgVariable::SetVarType(int code, int size) {
 
 int CSgVariable::GetSize() const { return IsArray() ? (int)m_elements.size() : m_size; }
 
+// New slots are untyped variables named by their index in the module of the array.
 void CSgVariable::ResizeElements(int n) {
   if ((int)m_elements.size() > n) m_elements.resize((size_t)n);
   while ((int)m_elements.size() < n) {
@@ -117,6 +123,7 @@ void CSgVariable::ResizeElements(int n) {
   }
 }
 
+// The first value given to an untyped variable decides its type.
 void CSgVariable::AdoptTypeIfUntyped(int code) {
   if (m_varType == SGVT_NONE) m_varType = code;
 }
@@ -162,6 +169,9 @@ void CSgVariable::StoreReal(double v) {
   }
 }
 
+// The setters convert into the variable's type; on an untyped variable each gives
+// its own type (SetInt int, SetLong long, SetFloat float, SetDouble double, SetBool
+// bool, SetString string).
 void CSgVariable::SetInt(int v) {
   AdoptTypeIfUntyped(SGVT_INT);
   StoreInteger(v);
@@ -187,6 +197,7 @@ void CSgVariable::SetBool(int v) {
   StoreInteger(v != 0);
 }
 
+// A text given to a numeric variable is parsed (strtoll/strtod, 0 when not a number).
 void CSgVariable::SetString(const char* text) {
   AdoptTypeIfUntyped(SGVT_STRING);
   const char* t = text ? text : "";
@@ -205,6 +216,7 @@ void CSgVariable::SetString(const char* text) {
   }
 }
 
+// Storing an element at its own place again is a no-op rather than a self-delete.
 int CSgVariable::Set(int index, CSgVariable* element) {
   if (!element) return 0;
   if (index < 0) {
@@ -218,6 +230,7 @@ int CSgVariable::Set(int index, CSgVariable* element) {
   return 1;
 }
 
+// Records the range; only a random variable draws from it.
 void CSgVariable::SetRandRange(int low, int high) {
   if (low > high) std::swap(low, high);
   m_randLow = low;
@@ -226,6 +239,8 @@ void CSgVariable::SetRandRange(int low, int high) {
   AdoptTypeIfUntyped(SGVT_RANDOM);
 }
 
+// The getters convert from the stored kind; reals are truncated toward zero and
+// saturated, text is parsed, arrays and untyped variables give 0.
 long long CSgVariable::GetLong() const {
   switch (CurrentStore()) {
     case Store::Integer:
@@ -245,6 +260,7 @@ long long CSgVariable::GetLong() const {
   return 0;
 }
 
+// Values beyond 32 bits saturate rather than wrap.
 int CSgVariable::GetInt() const { return Narrow(GetLong()); }
 
 double CSgVariable::GetDouble() const {
@@ -263,6 +279,7 @@ double CSgVariable::GetDouble() const {
 
 float CSgVariable::GetFloat() const { return (float)GetDouble(); }
 
+// A text is true unless it is empty or "0".
 bool CSgVariable::GetBool() const {
   switch (CurrentStore()) {
     case Store::Real:
@@ -277,6 +294,7 @@ bool CSgVariable::GetBool() const {
   return false;
 }
 
+// Numbers are formatted into a cache, so the pointer stays valid after the call.
 const char* CSgVariable::GetString() const {
   switch (CurrentStore()) {
     case Store::Text:
@@ -301,6 +319,7 @@ CSgVariable* CSgVariable::Element(int i) const {
   return m_elements[(size_t)i].get();
 }
 
+// The Get conveniences report whether there was a scalar to read.
 int CSgVariable::Get(int& out) const {
   out = 0;
   if (CurrentStore() == Store::None) return 0;
@@ -377,6 +396,7 @@ void CSgVariable::DescribeValue(CDescriber& d, const char* key) const {
   }
 }
 
+// The dumps get the type code, the value and the optional extras.
 void CSgVariable::Describe(CDescriber& d) const {
   d.Int("varType", m_varType);
   DescribeValue(d, "value");

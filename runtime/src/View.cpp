@@ -4,6 +4,7 @@
 
 #include "sg/Notify.h"
 
+// Bounds-checked access to what the scripts registered.
 SGKEY CSgView::ScriptField(int i) const {
   if (i < 0 || i >= (int)m_scriptFields.size()) return SG_NO_KEY;
   return m_scriptFields[(size_t)i];
@@ -18,6 +19,7 @@ CKvoObject* CSgView::DynamicObject(int i) const {
   return m_dynamic[(size_t)i];
 }
 
+// The map control reads this to decide whether its picture is laid out in z.
 void CSgView::GetVerticalAxis(float v[3]) const {
   if (!v) return;
   for (int i = 0; i < 3; ++i) v[i] = m_vertical[i];
@@ -28,11 +30,13 @@ void CSgView::SetVerticalAxis(const float v[3]) {
   for (int i = 0; i < 3; ++i) m_vertical[i] = v[i];
 }
 
+// Hosts receive a non-null text even when the caller passes null.
 void CSgView::SendHostMessage(int msg, const char* text) {
   m_hostMessages.push_back({msg, text ? text : ""});
   if (m_hostHook) m_hostHook(msg, text ? text : "");
 }
 
+// Recorded first, so a callback that inspects the records sees its own call.
 void CPENotify::NotifyGraph(CSgModule* module, const char* title, int code, int flag) {
   m_records.push_back({SgNotifyRecord::Graph, module, title ? title : "", code, flag});
   if (m_graph) m_graph(module, title ? title : "", code, flag);

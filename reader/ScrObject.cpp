@@ -51,17 +51,22 @@ int CScrObject::CloseBrace(FILE* f) {
   return 0;
 }
 
+// The closing brace of a value is taken only when an opening one was: a value written without
+// braces must not swallow the brace that closes the enclosing block.
 int CScrObject::ReadValueString(FILE* f, std::string& out) {
-  OpenBrace(f);
+  int braced = OpenBrace(f);
+  out.clear();
+  // A brace that ends its line leaves the value on the next line; blank rests are passed over.
   int ok = ScrReadString(f, out);
-  CloseBrace(f);
+  while (ok && out.empty() && !ScrInputEnded(f)) ok = ScrReadString(f, out);
+  if (braced) CloseBrace(f);
   return ok;
 }
 
 int CScrObject::ReadValueBool(FILE* f, int& out) {
-  OpenBrace(f);
+  int braced = OpenBrace(f);
   int ok = ScrReadBool(f, out);
-  CloseBrace(f);
+  if (braced) CloseBrace(f);
   return ok;
 }
 

@@ -71,7 +71,8 @@ class SCR_API CScrObject {
   // milliseconds are added to *totalTick when given.
   int ReadBlock(FILE* f, long* totalTick = nullptr, bool bSilentEnd = false);
 
-  // --- value helpers: each takes the optional braces around the values ---
+  // --- value helpers: each takes the optional braces around the values (a closing brace only
+  // when an opening one was taken) ---
   int OpenBrace(FILE* f);   // consumes a '{' when one follows; 1 when it did
   int CloseBrace(FILE* f);  // consumes a '}' when one follows; 1 when it did
   int ReadValueString(FILE* f, std::string& out);  // one token
@@ -136,8 +137,8 @@ class ScrTickScope {
 
 template <class T>
 int CScrObject::ReadValueNumbers(FILE* f, T* out, int n) {
-  OpenBrace(f);
+  int braced = OpenBrace(f);
   int ok = ScrReadValues(f, out, n);
-  CloseBrace(f);
+  if (braced) CloseBrace(f);
   return ok;
 }

@@ -188,14 +188,24 @@ int CScrScript::ReadModule(FILE* f, const std::string& name) {
 }
 
 // define [{] name value [}]
+//
+// Tokens do not end at blanks, so `define { N 3 }` arrives as the one token "N 3": the name and
+// the value are split at the first blank; a name that stands alone takes the next token as value.
 int CScrScript::ReadDefine(FILE* f, const std::string&) {
   std::string name, value;
   OpenBrace(f);
   ScrReadString(f, name);
-  ScrReadString(f, value);
-  CloseBrace(f);
   ScrTrimString(name);
+  size_t blank = name.find_first_of(" \t");
+  if (blank != std::string::npos) {
+    value = name.substr(blank + 1);
+    name.resize(blank);
+  } else {
+    ScrReadString(f, value);
+  }
+  CloseBrace(f);
   ScrTrimString(value);
+  // A value with a '.' is a real, kept truncated (flag 2); otherwise an integer (flag 1).
   if (value.find('.') != std::string::npos)
     ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(static_cast<long long>(std::atof(value.c_str()))), 2);
   else
@@ -225,9 +235,9 @@ class CScrBackground : public CScrObject {
   int ReadColor(FILE* f, const char*) {
     float c[16] = {};
     int count = 0;
-    OpenBrace(f);
+    int braced = OpenBrace(f);
     ScrReadAllValues(f, c, count, 16);
-    CloseBrace(f);
+    if (braced) CloseBrace(f);
     if (count != 6) {
       Report(ScrTextId::err_background_color_count, f);
       return SCR_SUB_OK;
@@ -347,7 +357,8 @@ int CScrScript::ReadInclude(FILE* f, const std::string&) {
     inner.Functions() = outer->Functions();
     inner.SetIncludeDepth(outer->IncludeDepth() + 1);
     inner.m_blockDepth = outer->m_blockDepth;
-    result = inner.ReadXScript(path.c_str(), outer->bLoadModel(), outer->bCheckGrammar());
+    // The inner reader names the file by its filesystem path, so its messages point at it.
+    result = inner.ReadXScript(ScrToFsPath(path).c_str(), outer->bLoadModel(), outer->bCheckGrammar());
 
     ScrSetLineId(includeLine);
     outer->Functions() = inner.Functions();
@@ -378,16 +389,35 @@ bool ScrIsModuleToken(const std::string& token, std::string* name) {
   return true;
 }
 
+namespace {
+
+// A module below `from` named by `path` ("a" or "a:b:c"), each step a child of the one before.
+CSgModule* FindModuleBelow(CSgModule* from, const std::string& path) {
+  size_t start = 0;
+  while (from) {
+    size_t colon = path.find(':', start);
+    std::string part = path.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+    from = from->FindChild(part.c_str());
+    if (colon == std::string::npos) break;
+    start = colon + 1;
+  }
+  return from;
+}
+
+}  // namespace
+
+// The names of a module block are taken below the current module: `module Inc` inside
+// `module Other` is Other:Inc even when the root also has a module Inc.
 int ScrReadModuleBlock(CScriptReader* reader, FILE* f, const std::string& name) {
   CSgModule* current = reader->CurrentModule();
-  CSgModule* module = current->FindModule(name.c_str());
+  CSgModule* module = FindModuleBelow(current, name);
   if (!module) {
     size_t colon = name.rfind(':');
     CSgModule* parent = current;
     std::string own = name;
     if (colon != std::string::npos) {
       std::string parentName = name.substr(0, colon);
-      parent = current->FindModule(parentName.c_str());
+      parent = FindModuleBelow(current, parentName);
       if (!parent) {
         reader->Report(ScrTextId::err_parent_module_not_found, f, {parentName});
         reader->SkipBlock(f);

@@ -228,11 +228,8 @@ void CScriptReader::AddAnimations(std::list<CKvoObject*>& anims) {
 void CScriptReader::SkipBlock(FILE* f) {
   long pos = std::ftell(f);
   std::string tok;
-  int r = ScrReadString(f, tok);
-  if (!r && tok.empty()) {
-    std::fseek(f, pos, SEEK_SET);
-    return;
-  }
+  // The block may open on a later line: blank rests of lines give empty tokens, passed over.
+  while (tok.empty() && !AtEnd(f)) ScrReadString(f, tok);
   if (tok.empty() || tok[0] != '{') {
     std::fseek(f, pos, SEEK_SET);
     return;
@@ -240,7 +237,7 @@ void CScriptReader::SkipBlock(FILE* f) {
   // Brace counting needs no recursion: a counter follows the nesting.
   long depth = 1;
   while (depth > 0 && !AtEnd(f)) {
-    if (!ScrReadString(f, tok) && AtEnd(f) && tok.empty()) break;
+    ScrReadString(f, tok);
     if (tok.empty()) continue;
     if (tok[0] == '{') ++depth;
     else if (tok[0] == '}') --depth;

@@ -31,7 +31,7 @@ TEST_F(DispatchTest, MissingFileIsReported) {
 }
 
 TEST_F(DispatchTest, VersionAndDefine) {
-  ReadOutcome o = Read("script {\n version { 1.25 }\n define { N 3.9 }\n define M 7\n}\n");
+  ReadOutcome o = Read("script {\n version { 1.25 }\n define { N 3.9 }\n define\n M\n 7\n}\n");
   EXPECT_EQ(o.result, 1) << Joined(o);
   int v = 0;
   reader->Script()->GetVersion(v);
@@ -104,12 +104,12 @@ TEST_F(DispatchTest, TokenThatIsNoKeywordStopsTheScript) {
   ReadOutcome o = Read("script {\n  define { A 1 }\n  buton { }\n  define { B 2 }\n}\n");
   EXPECT_EQ(o.result, 0);
   ASSERT_EQ(o.messages.size(), 1u);
-  EXPECT_EQ(o.messages[0], "错误: " + Where() + "第3行'buton' 不是关键字. [define]");
+  EXPECT_EQ(o.messages[0], "错误: " + Where() + "第3行'buton' 不是关键字. [buton]");
   EXPECT_EQ(root->SequenceBuilt(), 1) << "sequences are built even after a stop";
 }
 
 TEST_F(DispatchTest, SecondScriptBlockReplacesTheFirst) {
-  ReadOutcome o = Read("script { version 1 module A { } }\nscript { version 2 module B { } }\n");
+  ReadOutcome o = Read("script {\n version { 1 }\n module A { } }\nscript {\n version { 2 }\n module B { } }\n");
   EXPECT_EQ(o.result, 1) << Joined(o);
   int v = 0;
   reader->Script()->GetVersion(v);
@@ -151,9 +151,9 @@ TEST_F(DispatchTest, MessageLinesFollowTheTokens) {
 TEST_F(DispatchTest, ScriptFunctionDefinedThenExpandedTwice) {
   ReadOutcome o = Read(
       "script {\n"
-      "  pump(name, depth)\n"
+      "  pump(nm, depth)\n"
       "  {\n"
-      "    module name { }\n"
+      "    module nm { }\n"
       "  }\n"
       "  pump(Left, 1)\n"
       "  pump(Right, 2)\n"
@@ -162,11 +162,11 @@ TEST_F(DispatchTest, ScriptFunctionDefinedThenExpandedTwice) {
   EXPECT_TRUE(o.messages.empty()) << Joined(o);
   SCRFUNCTION* fn = reader->FindFunction("pump");
   ASSERT_NE(fn, nullptr);
-  EXPECT_EQ(fn->params, (std::vector<std::string>{"name", "depth"}));
+  EXPECT_EQ(fn->params, (std::vector<std::string>{"nm", "depth"}));
   EXPECT_EQ(fn->instance, 2) << "each expansion has its own instance number";
   EXPECT_NE(root->FindModule("Left"), nullptr);
   EXPECT_NE(root->FindModule("Right"), nullptr);
-  EXPECT_EQ(root->FindModule("name"), nullptr);
+  EXPECT_EQ(root->FindModule("nm"), nullptr);
 }
 
 TEST_F(DispatchTest, NestedExpansionsSubstituteTheOuterArguments) {
@@ -216,12 +216,12 @@ TEST_F(DispatchTest, IncludeOncePerModule) {
   ReadOutcome o = Read(
       "script {\n"
       "  include { part.scr }\n"
-      "  include part.scr\n"
+      "  include\n    part.scr\n"
       "  module Other { include { part.scr } }\n"
       "}\n");
   EXPECT_EQ(o.result, 1);
   ASSERT_EQ(o.messages.size(), 1u) << Joined(o);
-  EXPECT_EQ(o.messages[0], "错误: " + Where() + "第3行文件'part.scr'在同一个模块中被重复包含.");
+  EXPECT_EQ(o.messages[0], "错误: " + Where() + "第4行文件'part.scr'在同一个模块中被重复包含.");
   EXPECT_NE(root->FindModule("Inc"), nullptr);
   EXPECT_NE(root->FindModule("Other:Inc"), nullptr) << "another module reads it again";
 }
@@ -281,24 +281,38 @@ TEST_F(DispatchTest, BlockNestingBound) {
       << Joined(deep);
 }
 
-TEST_F(DispatchTest, FileThatIncludesItselfThroughModulesStops) {
-  // Every level opens a module of the same name below the last, so the include-once rule never
-  // fires: only the include bound ends it.
+TEST_F(DispatchTest, FileThatIncludesItselfStops) {
+  // Every level opens a module m below the last one, so the include-once rule never fires: only
+  // the depth bounds end the recursion, with a message and no crash.
   ReadOutcome o = Read("script {\n  module m { include { main.scr } }\n}\n");
   EXPECT_EQ(o.result, 0);
   ASSERT_FALSE(o.messages.empty());
   EXPECT_NE(o.messages[0].find("嵌套超过"), std::string::npos) << Joined(o);
 }
 
-TEST_F(DispatchTest, IncludeChainJustBelowTheBound) {
-  const int n = SCR_MAX_INCLUDE_DEPTH;
+// main.scr includes inc1.scr, which includes inc2.scr, ... down to inc<n>.scr.
+void WriteIncludeChain(const TempDir& dir, int n) {
   for (int i = 1; i < n; ++i)
     dir.WriteGbk("inc" + std::to_string(i) + ".scr",
                  "script { include { inc" + std::to_string(i + 1) + ".scr } }\n");
   dir.WriteGbk("inc" + std::to_string(n) + ".scr", "script { module Bottom { } }\n");
+}
+
+TEST_F(DispatchTest, IncludeNestingBound) {
+  WriteIncludeChain(dir, SCR_MAX_INCLUDE_DEPTH);
   ReadOutcome o = Read("script { include { inc1.scr } }\n");
   EXPECT_EQ(o.result, 1) << Joined(o);
   EXPECT_NE(root->FindModule("Bottom"), nullptr);
+
+  SetUp();
+  WriteIncludeChain(dir, SCR_MAX_INCLUDE_DEPTH + 1);
+  ReadOutcome deep = Read("script { include { inc1.scr } }\n");
+  EXPECT_EQ(deep.result, 0);
+  ASSERT_EQ(deep.messages.size(), 1u);
+  EXPECT_NE(deep.messages[0].find("的包含嵌套超过" + std::to_string(SCR_MAX_INCLUDE_DEPTH) + "层"),
+            std::string::npos)
+      << Joined(deep);
+  EXPECT_EQ(root->FindModule("Bottom"), nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,98 @@
+// Helpers for the lexer tests: script text in a temporary file, and the tokens read from it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "lexer/ScrLex.h"
+#include "lexer/ScrLexState.h"
+
+namespace lextest {
+
+// Script text written to a fresh temporary file (mkstemp), open for reading at its start, and
+// removed afterwards.
+class TempScript {
+ public:
+  explicit TempScript(const std::string& text) {
+    const char* dir = std::getenv("TMPDIR");
+    m_path = std::string(dir && *dir ? dir : "/tmp") + "/lextest-XXXXXX";
+    int fd = mkstemp(m_path.data());
+    if (fd < 0) {
+      ADD_FAILURE() << "mkstemp failed";
+      return;
+    }
+    m_file = fdopen(fd, "w+b");
+    if (!m_file) {
+      ::close(fd);
+      ADD_FAILURE() << "fdopen failed";
+      return;
+    }
+    std::fwrite(text.data(), 1, text.size(), m_file);
+    std::fflush(m_file);
+    std::rewind(m_file);
+  }
+  ~TempScript() {
+    if (m_file) std::fclose(m_file);
+    ::unlink(m_path.c_str());
+  }
+  TempScript(const TempScript&) = delete;
+  TempScript& operator=(const TempScript&) = delete;
+
+  FILE* f() const { return m_file; }
+  const std::string& path() const { return m_path; }
+
+ private:
+  std::string m_path;
+  FILE* m_file = nullptr;
+};
+
+// Puts the shared lexical state back to how a fresh read finds it.
+inline void ResetLexer() {
+  ScrLexResetBuffers();
+  ScrResetLineId();
+  while (ScrCallContextDepth() > 0) ScrPopCallContext();
+  ScrSetCurrentReader(nullptr);
+  ScrSetCurrentStream(nullptr);
+}
+
+// Every token ScrReadString returns for `text`, empty ones included, until the input ends.
+inline std::vector<std::string> Strings(const std::string& text) {
+  TempScript s(text);
+  std::vector<std::string> out;
+  std::string tok;
+  for (int guard = 0; guard < 10000; ++guard) {
+    int r = ScrReadString(s.f(), tok);
+    if (!r && ScrInputEnded(s.f())) break;
+    out.push_back(tok);
+  }
+  return out;
+}
+
+// Every token ScrReadKeyword returns for `text` until the input ends.
+inline std::vector<std::string> Keywords(const std::string& text) {
+  TempScript s(text);
+  std::vector<std::string> out;
+  std::string tok;
+  for (int guard = 0; guard < 10000; ++guard) {
+    ScrReadKeyword(s.f(), tok);
+    if (tok.empty() && ScrInputEnded(s.f())) break;
+    out.push_back(tok);
+  }
+  return out;
+}
+
+using Tokens = std::vector<std::string>;
+
+// Base fixture: every test starts with an empty lexical state.
+class LexTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetLexer(); }
+  void TearDown() override { ResetLexer(); }
+};
+
+}  // namespace lextest

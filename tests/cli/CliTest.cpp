@@ -1,0 +1,237 @@
+// scrread run as a process on the fixture scripts: exit codes, compiler-style lines, the JSON
+// contract parsed back, UTF-8 output for GBK input, standard input, and the DOT dump's syntax.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "CliSupport.h"
+#include "support/ScriptFixture.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
+}
+
+Json ParsedOrFail(const std::string& text) {
+  Json j;
+  std::string error;
+  EXPECT_TRUE(ParseJson(text, j, error)) << error << "\n" << text;
+  return j;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(CliUsage, CommandsOptionsAndExitCodes) {
+  RunResult r = RunScrread({});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("no input files"), std::string::npos) << r.err;
+
+  r = RunScrread({"--bogus", Fixture("clean.scr")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("unknown option '--bogus'"), std::string::npos) << r.err;
+
+  r = RunScrread({"--dump", "xml", Fixture("clean.scr")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("invalid value 'xml' for --dump"), std::string::npos) << r.err;
+
+  r = RunScrread({Fixture("clean.scr"), "--format"});
+  EXPECT_EQ(r.status, 2) << "an option without its value";
+
+  r = RunScrread({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("usage: scrread", 0), 0u) << r.out;
+
+  r = RunScrread({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("^scrread [0-9]+\\.[0-9]+\\.[0-9]+\n$"))) << r.out;
+
+  for (const char* cmd : {"check", "run"}) {
+    r = RunScrread({cmd, Fixture("clean.scr")});
+    EXPECT_EQ(r.status, 2) << cmd;
+    EXPECT_NE(r.err.find("not available yet"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+  }
+}
+
+TEST(CliRead, CleanFileExitsZeroWithSummary) {
+  RunResult r = RunScrread({"read", Fixture("clean.scr")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "0 errors, 0 warnings in 1 file\n");
+  EXPECT_TRUE(r.out.empty()) << "nothing on stdout without --dump";
+
+  r = RunScrread({"-q", Fixture("clean.scr")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.err.empty()) << r.err;
+}
+
+TEST(CliRead, ErrorsPrintGccLinesAndExitOne) {
+  const std::string file = Fixture("error.scr");
+  RunResult r = RunScrread({file, "--color=never"});
+  EXPECT_EQ(r.status, 1);
+  std::vector<std::string> lines = Lines(r.err);
+  ASSERT_EQ(lines.size(), 2u) << r.err;
+  // What editors' problem matchers and Vim's errorformat expect.
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(lines[0], m, std::regex("^(.+):([0-9]+): (error|warning|note): (.+)$"))) << lines[0];
+  EXPECT_EQ(m[1], file);
+  EXPECT_EQ(m[2], "2");
+  EXPECT_EQ(m[3], "error");
+  EXPECT_EQ(m[4], "找不到父模块'Plant'.") << "the text from the statement on";
+  EXPECT_EQ(lines[1], "1 error, 0 warnings in 1 file");
+
+  // raw: the message as the library holds it, in UTF-8.
+  r = RunScrread({"-q", "--format", "raw", file});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "错误: (" + file + ") 第2行找不到父模块'Plant'.\n");
+}
+
+TEST(CliRead, JsonDiagnosticsOnStderr) {
+  const std::string file = Fixture("error.scr");
+  RunResult r = RunScrread({"--format", "json", Fixture("clean.scr"), file});
+  EXPECT_EQ(r.status, 1);
+  Json j = ParsedOrFail(r.err);
+  EXPECT_EQ(j["format"].string, "scrread-diagnostics");
+  EXPECT_EQ(j["version"].number, 1);
+  ASSERT_EQ(j["files"].size(), 2u);
+  EXPECT_EQ(j["files"][0]["file"].string, Fixture("clean.scr"));
+  EXPECT_EQ(j["files"][0]["messages"].size(), 0u);
+  const Json& f = j["files"][1];
+  EXPECT_EQ(f["file"].string, file);
+  EXPECT_EQ(f["result"].number, 1);
+  EXPECT_EQ(f["encoding"].string, "ascii");
+  ASSERT_EQ(f["messages"].size(), 1u);
+  const Json& msg = f["messages"][0];
+  EXPECT_EQ(msg["severity"].string, "error");
+  EXPECT_EQ(msg["file"].string, file);
+  EXPECT_EQ(msg["line"].number, 2);
+  EXPECT_TRUE(msg["line"].integral);
+  EXPECT_EQ(msg["text"].string, "错误: (" + file + ") 第2行找不到父模块'Plant'.");
+}
+
+TEST(CliRead, MissingFileIsAnIoError) {
+  RunResult r = RunScrread({Fixture("clean.scr"), "no-such-file.scr"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("no-such-file.scr: error: cannot open: No such file or directory\n"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("in 2 files"), std::string::npos) << r.err;
+
+  r = RunScrread({"--format=json", "no-such-file.scr"});
+  EXPECT_EQ(r.status, 2);
+  Json j = ParsedOrFail(r.err);
+  ASSERT_EQ(j["files"].size(), 1u);
+  EXPECT_EQ(j["files"][0]["result"].number, 0);
+  EXPECT_TRUE(j["files"][0]["encoding"].IsNull());
+  EXPECT_EQ(j["files"][0]["messages"][0]["severity"].string, "error");
+}
+
+TEST(CliRead, GbkInputComesOutAsUtf8) {
+  const std::string file = Fixture("gbk.scr");
+  RunResult r = RunScrread({"-q", "--dump", "tree", file});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, file + ":4: error: 找不到父模块'缺失'.\n");
+  EXPECT_NE(r.out.find("module 泵站 [CSgModule"), std::string::npos) << r.out;
+
+  r = RunScrread({"-q", "--dump", "json", file});
+  Json j = ParsedOrFail(r.out);
+  EXPECT_EQ(j["files"][0]["encoding"].string, "gbk");
+  ASSERT_EQ(j["module"]["modules"].size(), 1u);
+  EXPECT_EQ(j["module"]["modules"][0]["name"].string, "泵站");
+  EXPECT_EQ(j["files"][0]["messages"][0]["text"].string, "错误: (" + file + ") 第4行找不到父模块'缺失'.");
+
+  // Forcing UTF-8 on GBK bytes must not produce invalid output either.
+  r = RunScrread({"-q", "--encoding", "utf-8", "--dump", "json", file});
+  j = ParsedOrFail(r.out);
+  EXPECT_EQ(j["files"][0]["encoding"].string, "utf-8");
+}
+
+TEST(CliRead, LongMessageContinuationIsJoined) {
+  // The parent name makes the message longer than one entry of the list; the cut falls
+  // somewhere inside the name and must not show in the output.
+  std::string name = "甲";
+  for (int i = 0; i < 150; ++i) name += "阀";
+  RunResult r = RunScrread({"-q", Fixture("long.scr")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, Fixture("long.scr") + ":2: error: 找不到父模块'" + name + "'.\n");
+}
+
+TEST(CliRead, JsonDumpFollowsTheContract) {
+  RunResult r = RunScrread({"--dump=json", "--module", "plant", Fixture("clean.scr"), Fixture("error.scr")});
+  EXPECT_EQ(r.status, 1);
+  Json j = ParsedOrFail(r.out);
+  EXPECT_EQ(j["format"].string, "scrread-dump");
+  EXPECT_EQ(j["version"].number, 1);
+  ASSERT_EQ(j["files"].size(), 2u);
+  EXPECT_EQ(j["files"][0]["result"].number, 1);
+  EXPECT_EQ(j["files"][1]["messages"][0]["line"].number, 2);
+
+  const Json& m = j["module"];
+  EXPECT_EQ(m["kind"].string, "CSgModule");
+  EXPECT_EQ(m["type"].number, 100);
+  EXPECT_EQ(m["name"].string, "plant");
+  // Both files read into the one root, modules in creation order.
+  std::vector<std::string> names;
+  for (const Json& c : m["modules"].array) names.push_back(c["name"].string);
+  EXPECT_EQ(names, (std::vector<std::string>{"Pump", "Tank", "After"}));
+  const Json& pump = m["modules"][0];
+  ASSERT_EQ(pump["modules"].size(), 1u);
+  EXPECT_EQ(pump["modules"][0]["name"].string, "Valve");
+  EXPECT_EQ(pump["modules"][0]["path"].string, "plant:Pump:Valve");
+  EXPECT_EQ(j.object.back().first, "module");
+}
+
+TEST(CliRead, StandardInputIsReportedAsStdinAndItsCopyRemoved) {
+  TempDir tmp;
+  const std::string script = ReadAll(Fixture("error.scr"));
+  RunResult r = RunScrread({"-", "--dump", "json"}, script, {"TMPDIR=" + tmp.path()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("<stdin>:2: error: 找不到父模块'Plant'.\n"), std::string::npos) << r.err;
+  Json j = ParsedOrFail(r.out);
+  EXPECT_EQ(j["files"][0]["file"].string, "-");
+  EXPECT_EQ(j["files"][0]["messages"][0]["file"].string, "<stdin>");
+  EXPECT_EQ(j["files"][0]["messages"][0]["text"].string, "错误: (<stdin>) 第2行找不到父模块'Plant'.");
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.path())) << "the temporary copy is removed";
+  EXPECT_EQ(r.out.find(tmp.path()), std::string::npos);
+}
+
+TEST(CliRead, DotDumpIsValid) {
+  RunResult r = RunScrread({"-q", "--dump", "dot", Fixture("clean.scr"), Fixture("gbk.scr")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(CheckDot(r.out), "") << r.out;
+  EXPECT_NE(r.out.find("泵站"), std::string::npos);
+  // The same input gives the same graph.
+  EXPECT_EQ(RunScrread({"-q", "--dump", "dot", Fixture("clean.scr"), Fixture("gbk.scr")}).out, r.out);
+}
+
+TEST(CliRead, ColourFollowsTheOptionAndNoColor) {
+  const std::string file = Fixture("error.scr");
+  RunResult r = RunScrread({"-q", "--color", "always", file}, "", {"NO_COLOR=1"});
+  EXPECT_NE(r.err.find("\033[1m" + file + ":2:\033[0m \033[1;31merror:\033[0m "), std::string::npos) << r.err;
+  // auto: standard error is a file here, so no colour; NO_COLOR turns it off as well.
+  r = RunScrread({"-q", file}, "", {}, {"NO_COLOR"});
+  EXPECT_EQ(r.err.find('\033'), std::string::npos);
+  r = RunScrread({"-q", "--color=auto", file}, "", {"NO_COLOR=1"});
+  EXPECT_EQ(r.err.find('\033'), std::string::npos);
+}
+
+TEST(CliRead, TraceWritesTheLinesReadToTheNamedFile) {
+  TempDir tmp;
+  const std::string trace = tmp.path() + "/lines.txt";
+  RunResult r = RunScrread({"-q", "--trace", trace, Fixture("clean.scr")}, "", {"TMPDIR=" + tmp.path()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string text = ReadAll(trace);
+  EXPECT_NE(text.find("module Tank"), std::string::npos) << text;
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+# Installs the build in BUILD_DIR into a fresh prefix, then builds and runs a consumer against it
+# twice: through find_package(ScriptReader) and through the pkg-config file. Also checks that the
+# installed scrread runs. Run with cmake -P; every failure stops with FATAL_ERROR.
+foreach(var BUILD_DIR CONSUMER_DIR GENERATOR CXX)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "InstallTest.cmake: ${var} is not set")
+  endif()
+endforeach()
+
+string(RANDOM LENGTH 8 tag)
+set(work "${BUILD_DIR}/install-test-${tag}")
+set(prefix "${work}/prefix")
+file(REMOVE_RECURSE "${work}")
+file(MAKE_DIRECTORY "${work}")
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(run_output "${out}" PARENT_SCOPE)
+endfunction()
+
+set(flags "")
+if(SANITIZE)
+  set(flags "-fsanitize=address,undefined")
+endif()
+
+run(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
+
+file(WRITE "${work}/demo.scr" "script {\n  module Pump { module Valve { } }\n  module Tank { }\n}\n")
+
+# 1. The CMake package.
+run(${CMAKE_COMMAND} -S "${CONSUMER_DIR}" -B "${work}/consumer" -G "${GENERATOR}"
+    -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_PREFIX_PATH=${prefix}")
+run(${CMAKE_COMMAND} --build "${work}/consumer")
+run("${work}/consumer/consumer" "${work}/demo.scr")
+if(NOT run_output MATCHES "result=1 modules=2 messages=0")
+  message(FATAL_ERROR "CMake consumer printed: ${run_output}")
+endif()
+
+# 2. The pkg-config file, with the prefix moved: the .pc file must find it from its own place.
+find_program(PKG_CONFIG NAMES pkg-config pkgconf)
+if(PKG_CONFIG)
+  file(RENAME "${prefix}" "${work}/moved")
+  set(prefix "${work}/moved")
+  file(GLOB_RECURSE pcs "${prefix}/*/ScriptReader.pc")
+  list(GET pcs 0 pc)
+  get_filename_component(pcdir "${pc}" DIRECTORY)
+  set(ENV{PKG_CONFIG_PATH} "${pcdir}")
+  run(${PKG_CONFIG} --cflags --libs ScriptReader)
+  string(STRIP "${run_output}" pkgflags)
+  separate_arguments(pkgflags UNIX_COMMAND "${pkgflags}")
+  string(REGEX MATCH "-L[^ ;]+" libflag "${pkgflags}")
+  string(SUBSTRING "${libflag}" 2 -1 libdir)
+  separate_arguments(extra UNIX_COMMAND "${flags}")
+  run(${CXX} -std=c++20 ${extra} "${CONSUMER_DIR}/consumer.cpp" ${pkgflags} "-Wl,-rpath,${libdir}"
+      -o "${work}/consumer-pc")
+  run("${work}/consumer-pc" "${work}/demo.scr")
+  if(NOT run_output MATCHES "result=1 modules=2")
+    message(FATAL_ERROR "pkg-config consumer printed: ${run_output}")
+  endif()
+endif()
+
+# 3. The installed tool finds its libraries through its own RPATH.
+file(GLOB scrread "${prefix}/bin/scrread")
+if(scrread)
+  run("${scrread}" --version)
+  if(NOT run_output MATCHES "^scrread ")
+    message(FATAL_ERROR "installed scrread --version printed: ${run_output}")
+  endif()
+endif()
+
+file(REMOVE_RECURSE "${work}")
+message(STATUS "install test passed")

@@ -1,0 +1,31 @@
+// The dumps of what a read built: JSON (a stable, versioned contract), an indented tree for
+// people, and a Graphviz graph. All three are written generically from the module tree, the
+// module collections and each object's Describe; none of them knows the object kinds.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "JsonWriter.h"
+#include "Report.h"
+
+class CSgModule;
+class CKvoObject;
+
+// How deep modules within modules and objects printed in place within objects are followed.
+// Deeper parts are printed as a reference to their full name, so no input can exhaust the stack.
+constexpr int SCRREAD_MAX_DUMP_DEPTH = 512;
+
+// The version of the JSON dump contract; raise it when a field changes meaning or goes away.
+constexpr int SCRREAD_DUMP_VERSION = 1;
+
+// The whole JSON document: format, version, files and the root module.
+std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root);
+// The MODULE part alone.
+void WriteModuleJson(JsonWriter& w, const CSgModule& module);
+
+std::string DumpTree(const CSgModule& root);
+std::string DumpDot(const CSgModule& root);
+
+// The full name of an object, in UTF-8.
+std::string FullNameUtf8(const CKvoObject& obj);

@@ -1,0 +1,153 @@
+#include "Options.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+struct ValueOption {
+  const char* name;
+  bool (*apply)(Options&, const std::string&);
+  const char* expected;  // the accepted values, for the error message
+};
+
+bool ApplyDump(Options& o, const std::string& v) {
+  if (v == "none") o.dump = DumpKind::None;
+  else if (v == "tree") o.dump = DumpKind::Tree;
+  else if (v == "json") o.dump = DumpKind::Json;
+  else if (v == "dot") o.dump = DumpKind::Dot;
+  else return false;
+  return true;
+}
+
+bool ApplyFormat(Options& o, const std::string& v) {
+  if (v == "gcc") o.format = DiagFormat::Gcc;
+  else if (v == "json") o.format = DiagFormat::Json;
+  else if (v == "raw") o.format = DiagFormat::Raw;
+  else return false;
+  return true;
+}
+
+bool ApplyEncoding(Options& o, const std::string& v) { return ScrParseEncoding(v.c_str(), &o.encoding) != 0; }
+
+bool ApplyColor(Options& o, const std::string& v) {
+  if (v == "auto") o.color = ColorMode::Auto;
+  else if (v == "always") o.color = ColorMode::Always;
+  else if (v == "never") o.color = ColorMode::Never;
+  else return false;
+  return true;
+}
+
+bool ApplyWorkdir(Options& o, const std::string& v) {
+  o.workdir = v;
+  return !v.empty();
+}
+
+bool ApplyTrace(Options& o, const std::string& v) {
+  o.trace = v;
+  return !v.empty();
+}
+
+bool ApplyModule(Options& o, const std::string& v) {
+  o.module = v;
+  return !v.empty() && v.find(':') == std::string::npos;
+}
+
+const ValueOption kValueOptions[] = {
+    {"--dump", ApplyDump, "none, tree, json or dot"},
+    {"--format", ApplyFormat, "gcc, json or raw"},
+    {"--encoding", ApplyEncoding, "auto, gbk or utf-8"},
+    {"--color", ApplyColor, "auto, always or never"},
+    {"--colour", ApplyColor, "auto, always or never"},
+    {"--workdir", ApplyWorkdir, "a directory"},
+    {"--trace", ApplyTrace, "a file name"},
+    {"--module", ApplyModule, "a module name without ':'"},
+};
+
+}  // namespace
+
+bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string& error) {
+  bool commandSeen = false;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+      // The first bare word may name the command; everything else is a file.
+      if (!commandSeen && !optionsEnded && opts.files.empty()) {
+        commandSeen = true;
+        if (arg == "read") continue;
+        if (arg == "check") { opts.command = Command::Check; continue; }
+        if (arg == "run") { opts.command = Command::Run; continue; }
+      }
+      opts.files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") { optionsEnded = true; continue; }
+    if (arg == "-h" || arg == "--help") { opts.help = true; continue; }
+    if (arg == "-V" || arg == "--version") { opts.version = true; continue; }
+    if (arg == "-q" || arg == "--quiet") { opts.quiet = true; continue; }
+    if (arg == "--no-check") { opts.noCheck = true; continue; }
+    if (arg == "--no-model") { opts.noModel = true; continue; }
+
+    std::string name = arg, value;
+    bool hasValue = false;
+    if (size_t eq = arg.find('='); eq != std::string::npos && arg.compare(0, 2, "--") == 0) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      hasValue = true;
+    }
+    const ValueOption* opt = nullptr;
+    for (const ValueOption& o : kValueOptions) {
+      if (name == o.name) opt = &o;
+    }
+    if (!opt) {
+      error = "unknown option '" + arg + "'";
+      return false;
+    }
+    if (!hasValue) {
+      if (i + 1 >= argc) {
+        error = "option '" + name + "' needs a value (" + opt->expected + ")";
+        return false;
+      }
+      value = argv[++i];
+    }
+    if (!opt->apply(opts, value)) {
+      error = "invalid value '" + value + "' for " + name + " (expected " + opt->expected + ")";
+      return false;
+    }
+  }
+  if (!opts.help && !opts.version && opts.files.empty()) {
+    error = "no input files";
+    return false;
+  }
+  return true;
+}
+
+const char* UsageText() {
+  return "usage: scrread [COMMAND] [OPTIONS] FILE...\n"
+         "\n"
+         "Reads scene scripts without a 3D host, reports what went wrong and where, and shows\n"
+         "what was built.\n"
+         "\n"
+         "Commands:\n"
+         "  read     read the scripts (the default): grammar check, then the reader\n"
+         "  check    the grammar check alone (not available yet)\n"
+         "  run      read and run the compiled programs (not available yet)\n"
+         "\n"
+         "Options:\n"
+         "  --dump none|tree|json|dot   print what was built on standard output (default none)\n"
+         "  --format gcc|json|raw       how diagnostics are printed on standard error (default gcc)\n"
+         "  --encoding auto|gbk|utf-8   how the scripts are encoded (default auto)\n"
+         "  --workdir DIR               the work directory models and images are found under\n"
+         "  --trace FILE                append each script line read to FILE\n"
+         "  --color auto|always|never   colour the diagnostics (auto: a terminal and no NO_COLOR)\n"
+         "  --module NAME               the name of the root module (default main)\n"
+         "  --no-check                  skip the grammar check\n"
+         "  --no-model                  do not load models\n"
+         "  -q, --quiet                 no summary line\n"
+         "  -h, --help                  this text\n"
+         "  -V, --version               the version\n"
+         "\n"
+         "FILE '-' reads the script from standard input.\n"
+         "Exit status: 0 clean, 1 a script had errors, 2 usage or I/O error.\n";
+}

@@ -1,0 +1,37 @@
+// The command line of scrread: the command, the options and the files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lexer/ScrEncoding.h"
+
+enum class Command { Read, Check, Run };
+enum class DumpKind { None, Tree, Json, Dot };
+enum class DiagFormat { Gcc, Json, Raw };
+enum class ColorMode { Auto, Always, Never };
+
+struct Options {
+  Command command = Command::Read;
+  DumpKind dump = DumpKind::None;
+  DiagFormat format = DiagFormat::Gcc;
+  ScrEncoding encoding = ScrEncoding::Auto;
+  ColorMode color = ColorMode::Auto;
+  std::string workdir;   // empty: the reader's default
+  std::string trace;     // empty: no line trace
+  std::string module = "main";
+  bool quiet = false;
+  bool noCheck = false;
+  bool noModel = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> files;  // "-" is standard input
+};
+
+// Parses argv. On a usage error returns false with `error` set (a sentence for the user).
+// Options may come before or after the files; "--" ends the options. Values are given as
+// "--opt VALUE" or "--opt=VALUE".
+bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string& error);
+
+// The --help text.
+const char* UsageText();

@@ -1,0 +1,199 @@
+// scrread: reads scene scripts without a 3D host, prints what went wrong and where in the way
+// compilers do, and dumps what the reader built.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Diagnostics.h"
+#include "Dump.h"
+#include "Options.h"
+#include "Report.h"
+#include "lexer/ScrEncoding.h"
+#include "reader/ScriptReader.h"
+#include "sg/Gfx.h"
+#include "sg/Module.h"
+
+#ifndef SCRREAD_VERSION
+#define SCRREAD_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitScriptErrors = 1;
+constexpr int kExitUsage = 2;
+
+// A script read from standard input is copied to a private temporary file (mkstemps under
+// $TMPDIR or /tmp), read from there, and removed when this object goes.
+class StdinCopy {
+ public:
+  StdinCopy() = default;
+  ~StdinCopy() {
+    if (!m_path.empty()) std::remove(m_path.c_str());
+  }
+  StdinCopy(const StdinCopy&) = delete;
+  StdinCopy& operator=(const StdinCopy&) = delete;
+
+  // Returns false with `error` set when the copy could not be made.
+  bool Make(std::string& error) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/scrread-XXXXXX.scr";
+    std::vector<char> name(templ.begin(), templ.end());
+    name.push_back('\0');
+    int fd = mkstemps(name.data(), 4);
+    if (fd < 0) {
+      error = std::string("cannot create a temporary file: ") + std::strerror(errno);
+      return false;
+    }
+    m_path = name.data();
+    char buf[65536];
+    for (;;) {
+      ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        error = std::string("cannot read standard input: ") + std::strerror(errno);
+        close(fd);
+        return false;
+      }
+      for (ssize_t done = 0; done < n;) {
+        ssize_t w = write(fd, buf + done, static_cast<size_t>(n - done));
+        if (w < 0) {
+          if (errno == EINTR) continue;
+          error = std::string("cannot write the temporary copy of standard input: ") + std::strerror(errno);
+          close(fd);
+          return false;
+        }
+        done += w;
+      }
+    }
+    if (close(fd) != 0) {
+      error = std::string("cannot write the temporary copy of standard input: ") + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+  const std::string& Path() const { return m_path; }
+
+ private:
+  std::string m_path;
+};
+
+FileReport IoFailure(const std::string& given, const std::string& shown, const std::string& why) {
+  FileReport r;
+  r.given = given;
+  r.shown = shown;
+  r.ioError = true;
+  Diagnostic d;
+  d.severity = ScrSeverity::Error;
+  d.file = shown;
+  d.statement = why;
+  d.text = shown + ": " + why;
+  r.diagnostics.push_back(std::move(d));
+  return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options opts;
+  std::string error;
+  if (!ParseOptions(argc, argv, opts, error)) {
+    std::fprintf(stderr, "scrread: error: %s\nTry 'scrread --help' for more information.\n", error.c_str());
+    return kExitUsage;
+  }
+  if (opts.help) {
+    std::fputs(UsageText(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
+  }
+  if (opts.version) {
+    std::printf("scrread %s\n", SCRREAD_VERSION);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
+  }
+  if (opts.command == Command::Check) {
+    std::fprintf(stderr, "scrread: the 'check' command is not available yet (the grammar check alone); "
+                         "use 'scrread read' instead\n");
+    return kExitUsage;
+  }
+  if (opts.command == Command::Run) {
+    std::fprintf(stderr, "scrread: the 'run' command is not available yet\n");
+    return kExitUsage;
+  }
+
+  if (!opts.trace.empty()) SgSetTraceTarget(opts.trace.c_str(), 0);
+
+  DiagnosticPrinter printer(stderr, opts.format, UseColor(opts.color, stderr));
+  // The root outlives the readers: objects may point into what a reader keeps.
+  auto root = std::make_unique<CSgModule>(opts.module.c_str());
+  std::vector<std::unique_ptr<CScriptReader>> readers;
+  std::vector<FileReport> reports;
+  bool ioError = false;
+
+  for (const std::string& given : opts.files) {
+    const bool isStdin = given == "-";
+    const std::string shown = isStdin ? "<stdin>" : given;
+    StdinCopy copy;
+    std::string path = given;
+    if (isStdin) {
+      if (!copy.Make(error)) {
+        reports.push_back(IoFailure(given, shown, error));
+        ioError = true;
+        printer.PrintFile(reports.back());
+        continue;
+      }
+      path = copy.Path();
+    } else if (FILE* probe = std::fopen(path.c_str(), "rb")) {
+      std::fclose(probe);
+    } else {
+      reports.push_back(IoFailure(given, shown, std::string("cannot open: ") + std::strerror(errno)));
+      ioError = true;
+      printer.PrintFile(reports.back());
+      continue;
+    }
+
+    auto reader = std::make_unique<CScriptReader>(root.get());
+    reader->SetEncoding(opts.encoding);
+    if (!opts.workdir.empty()) reader->SetWorkDirectory(opts.workdir.c_str());
+    FileReport r;
+    r.given = given;
+    r.shown = shown;
+    r.result = reader->ReadXScript(path.c_str(), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
+    r.encoding = ScrEncodingName(reader->LastEncoding());
+    r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), isStdin ? path : std::string(), shown);
+    reports.push_back(std::move(r));
+    readers.push_back(std::move(reader));
+    printer.PrintFile(reports.back());
+  }
+
+  printer.Finish(reports, opts.quiet);
+
+  switch (opts.dump) {
+    case DumpKind::None: break;
+    case DumpKind::Json: std::fputs(DumpJson(reports, *root).c_str(), stdout); break;
+    case DumpKind::Tree: std::fputs(DumpTree(*root).c_str(), stdout); break;
+    case DumpKind::Dot: std::fputs(DumpDot(*root).c_str(), stdout); break;
+  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "scrread: error: cannot write standard output\n");
+    return kExitUsage;
+  }
+  readers.clear();
+  root.reset();
+  if (!opts.trace.empty()) SgSetTraceTarget(nullptr, 0);
+
+  if (ioError) return kExitUsage;
+  for (const FileReport& r : reports) {
+    if (r.result == 0) return kExitScriptErrors;
+    for (const Diagnostic& d : r.diagnostics) {
+      if (d.severity == ScrSeverity::Error) return kExitScriptErrors;
+    }
+  }
+  return kExitClean;
+}

@@ -98,7 +98,7 @@ int ScrReadHeader(FILE* f, SCRFUNCTION& rec, const std::string& token, CScriptRe
       QualifyParameter(tok, reader);
       rec.params.push_back(tok);
     }
-    if (last || (!ok && tok.empty() && std::feof(f))) break;
+    if (last || (!ok && tok.empty() && ScrInputEnded(f))) break;
   }
   return 1;
 }
@@ -119,7 +119,7 @@ int ScrReadHeaderAndBody(FILE* f, SCRFUNCTION& rec, const std::string& token, CS
   long depth = 1;
   while (depth > 0) {
     int ok = ScrReadString(f, tok);
-    if (!ok && tok.empty() && std::feof(f)) break;
+    if (!ok && tok.empty() && ScrInputEnded(f)) break;
     if (!tok.empty() && tok[0] == '{') ++depth;
     else if (!tok.empty() && tok[0] == '}') --depth;
   }
@@ -139,9 +139,9 @@ int ScrReadFunctionHeader(const char* path, SCRFUNCTION* rec, CSgModule* module)
     CScriptReader reader(module);
     reader.SetFileName(path, f);
     std::string tok;
-    while (!std::feof(f)) {
+    while (!ScrInputEnded(f)) {
       int r = ScrReadKeyword(f, tok);
-      if (!r && tok.empty() && std::feof(f)) break;
+      if (!r && tok.empty() && ScrInputEnded(f)) break;
       if (ScrStartsWithFunctionType(tok) && tok.find('(') != std::string::npos && tok[0] != '(') {
         size_t semi = tok.find(';');
         if (semi != std::string::npos) tok.resize(semi);
@@ -172,7 +172,7 @@ int CScrFunction::Read(FILE* f) {
   for (;;) {
     if (m_bodyEnd >= 0 && std::ftell(f) >= m_bodyEnd) return 1;
     int r = ScrReadKeyword(f, tok);
-    if (!r && tok.empty() && std::feof(f)) {
+    if (!r && tok.empty() && ScrInputEnded(f)) {
       ReportNotKeyword(f, tok.c_str());
       return 0;
     }

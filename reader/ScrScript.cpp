@@ -21,13 +21,6 @@ long CScrScript::m_totalTick = 0;
 
 namespace {
 
-bool AtEnd(FILE* f) {
-  int c = std::fgetc(f);
-  if (c == EOF) return true;
-  std::ungetc(c, f);
-  return false;
-}
-
 bool StartsWith(const std::string& s, const char* prefix) {
   return s.compare(0, std::strlen(prefix), prefix) == 0;
 }
@@ -129,7 +122,7 @@ int CScrScript::Read(FILE* f) {
   for (;;) {
     int r = ScrReadKeyword(f, tok);
     if (!r) {
-      if (tok.empty() && AtEnd(f)) {  // the file ended inside the block
+      if (tok.empty() && ScrInputEnded(f)) {  // the file ended inside the block
         Finish();
         return 1;
       }

@@ -79,18 +79,6 @@ std::string CScriptReader::StepIndent() const {
 // ---------------------------------------------------------------------------------------------
 // Reading a file
 
-namespace {
-
-// True when nothing but the end of the file follows the stream position.
-bool AtEnd(FILE* f) {
-  int c = std::fgetc(f);
-  if (c == EOF) return true;
-  std::ungetc(c, f);
-  return false;
-}
-
-}  // namespace
-
 int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGrammar) {
   if (!path) path = "";
   if (bCheckGrammar && !CheckGrammar(path)) return 0;
@@ -113,7 +101,7 @@ int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGramm
 
   int result = 1;
   std::string tok;
-  while (!AtEnd(f)) {
+  while (!ScrInputEnded(f)) {
     int r = ScrReadKeyword(f, tok);
     if (!r || tok != "script") continue;
     m_script = std::make_unique<CScrScript>(this);
@@ -229,14 +217,14 @@ void CScriptReader::SkipBlock(FILE* f) {
   long pos = std::ftell(f);
   std::string tok;
   // The block may open on a later line: blank rests of lines give empty tokens, passed over.
-  while (tok.empty() && !AtEnd(f)) ScrReadString(f, tok);
+  while (tok.empty() && !ScrInputEnded(f)) ScrReadString(f, tok);
   if (tok.empty() || tok[0] != '{') {
     std::fseek(f, pos, SEEK_SET);
     return;
   }
   // Brace counting needs no recursion: a counter follows the nesting.
   long depth = 1;
-  while (depth > 0 && !AtEnd(f)) {
+  while (depth > 0 && !ScrInputEnded(f)) {
     ScrReadString(f, tok);
     if (tok.empty()) continue;
     if (tok[0] == '{') ++depth;

@@ -93,6 +93,12 @@ int ScrReadHeader(FILE* f, SCRFUNCTION& rec, const std::string& token, CScriptRe
                  (IsBareTypeWord(tok) && (kind == ScrHeaderKind::ScriptFunction || last));
       if (bad) {
         if (reader) reader->Report(ScrTextId::err_function_param_keyword, f, {rec.name, tok});
+        // The rest of the header goes with it, so that nothing of it is read as a keyword.
+        for (int k = n + 1; !last && k < SCR_MAX_PARAMS; ++k) {
+          int more = ScrReadString(f, tok);
+          last = tok.find(')') != std::string::npos;
+          if (!more && tok.empty() && ScrInputEnded(f)) break;
+        }
         return 0;
       }
       QualifyParameter(tok, reader);

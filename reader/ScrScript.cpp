@@ -441,7 +441,10 @@ int ScrDefineOrCallFunction(CScriptReader* reader, FILE* f, const std::string& t
   auto rec = std::make_shared<SCRFUNCTION>();
   rec->module = reader->CurrentModule();
   rec->instance = 0;
-  if (!ScrReadHeaderAndBody(f, *rec, token, reader, ScrHeaderKind::ScriptFunction)) return 1;
+  if (!ScrReadHeaderAndBody(f, *rec, token, reader, ScrHeaderKind::ScriptFunction)) {
+    reader->SkipBlock(f);  // a dropped definition takes its body with it
+    return 1;
+  }
   rec->fileName = reader->FileName();
 
   SCRFUNCTION* fn = reader->FindFunction(rec->name.c_str());

@@ -188,10 +188,13 @@ TEST_F(DispatchTest, WrongArgumentCountStopsTheScript) {
 }
 
 TEST_F(DispatchTest, KeywordParameterIsRejected) {
-  ReadOutcome o = Read("script {\n  f(name, int) { }\n}\n");
+  ReadOutcome o = Read("script {\n  f(name, int) { module Body { } }\n  module After { }\n}\n");
+  EXPECT_EQ(o.result, 1);
   ASSERT_EQ(o.messages.size(), 1u);
   EXPECT_EQ(o.messages[0], "错误: " + Where() + "第2行函数'f'参数'name'不能是关键字.");
   EXPECT_EQ(reader->FindFunction("f"), nullptr);
+  EXPECT_EQ(root->FindModule("Body"), nullptr) << "the dropped definition's body is not read";
+  EXPECT_NE(root->FindModule("After"), nullptr);
 }
 
 TEST_F(DispatchTest, CallOfUnknownFunctionInsideABodyIsReported) {

@@ -122,7 +122,7 @@ class JsonParser {
     return true;
   }
   bool Value(Json& v, int depth) {
-    if (depth > 1000) return Fail("nesting too deep");
+    if (depth > 4000) return Fail("nesting too deep");
     Space();
     if (i >= s.size()) return Fail("unexpected end");
     char c = s[i];

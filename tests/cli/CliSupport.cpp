@@ -81,16 +81,16 @@ RunResult RunScrread(const std::vector<std::string>& args, const std::string& st
 // JSON
 
 bool Json::Has(const std::string& key) const {
-  for (const auto& m : object) {
-    if (m.first == key) return true;
+  for (const std::string& k : keys) {
+    if (k == key) return true;
   }
   return false;
 }
 
 const Json& Json::operator[](const std::string& key) const {
   static const Json none;
-  for (const auto& m : object) {
-    if (m.first == key) return m.second;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i] == key) return members[i];
   }
   return none;
 }
@@ -148,7 +148,8 @@ class JsonParser {
       if (i >= s.size() || s[i++] != ':') return Fail("expected ':'");
       Json member;
       if (!Value(member, depth + 1)) return false;
-      v.object.emplace_back(key, std::move(member));
+      v.keys.push_back(key);
+      v.members.push_back(std::move(member));
       Space();
       if (i < s.size() && s[i] == ',') { ++i; continue; }
       if (i < s.size() && s[i] == '}') return ++i, true;

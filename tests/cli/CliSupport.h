@@ -2,8 +2,6 @@
 // its output back, and a checker of DOT syntax (Graphviz need not be installed).
 #pragma once
 
-#include <map>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,13 +28,14 @@ struct Json {
   bool integral = false;  // written without fraction or exponent
   std::string string;
   std::vector<Json> array;
-  std::vector<std::pair<std::string, Json>> object;  // in order
+  std::vector<std::string> keys;  // an object's keys, in order
+  std::vector<Json> members;      // an object's values, in the order of keys
 
   bool Has(const std::string& key) const;
   // The member of that key; a null value when there is none.
   const Json& operator[](const std::string& key) const;
   const Json& operator[](size_t i) const { return array.at(i); }
-  size_t size() const { return type == Type::Array ? array.size() : object.size(); }
+  size_t size() const { return type == Type::Array ? array.size() : members.size(); }
   bool IsNull() const { return type == Type::Null; }
 };
 

@@ -127,6 +127,10 @@ TEST(CliRead, MissingFileIsAnIoError) {
       << r.err;
   EXPECT_NE(r.err.find("in 2 files"), std::string::npos) << r.err;
 
+  r = RunScrread({"-q", SCR_CLI_FIXTURES});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find(": error: cannot open: Is a directory"), std::string::npos) << r.err;
+
   r = RunScrread({"--format=json", "no-such-file.scr"});
   EXPECT_EQ(r.status, 2);
   Json j = ParsedOrFail(r.err);
@@ -188,7 +192,7 @@ TEST(CliRead, JsonDumpFollowsTheContract) {
   ASSERT_EQ(pump["modules"].size(), 1u);
   EXPECT_EQ(pump["modules"][0]["name"].string, "Valve");
   EXPECT_EQ(pump["modules"][0]["path"].string, "plant:Pump:Valve");
-  EXPECT_EQ(j.object.back().first, "module");
+  EXPECT_EQ(j.keys.back(), "module");
 }
 
 TEST(CliRead, StandardInputIsReportedAsStdinAndItsCopyRemoved) {

@@ -1,6 +1,7 @@
 // scrread: reads scene scripts without a 3D host, prints what went wrong and where in the way
 // compilers do, and dumps what the reader built.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -100,6 +101,17 @@ FileReport IoFailure(const std::string& given, const std::string& shown, const s
   return r;
 }
 
+// Why a file given on the command line cannot be read as a script; "" when it can be opened.
+// A directory opens on Linux but holds no script, so it is refused here as well.
+std::string Unreadable(const std::string& path) {
+  FILE* probe = std::fopen(path.c_str(), "rb");
+  if (!probe) return std::string("cannot open: ") + std::strerror(errno);
+  struct stat st;
+  bool isDir = fstat(fileno(probe), &st) == 0 && S_ISDIR(st.st_mode);
+  std::fclose(probe);
+  return isDir ? std::string("cannot open: ") + std::strerror(EISDIR) : std::string();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -149,10 +161,8 @@ int main(int argc, char** argv) {
         continue;
       }
       path = copy.Path();
-    } else if (FILE* probe = std::fopen(path.c_str(), "rb")) {
-      std::fclose(probe);
-    } else {
-      reports.push_back(IoFailure(given, shown, std::string("cannot open: ") + std::strerror(errno)));
+    } else if (std::string why = Unreadable(path); !why.empty()) {
+      reports.push_back(IoFailure(given, shown, why));
       ioError = true;
       printer.PrintFile(reports.back());
       continue;

@@ -29,8 +29,9 @@ struct ScrLexState {
   std::deque<std::string> expansion;
   // The running line id; 1 after a reset.
   int lineId = 1;
-  // Set when a new physical line is begun, cleared once the line has been traced.
-  int freshLine = 0;
+  // Set when a new physical line is begun (and when the buffers are emptied, so the first line of
+  // a file counts), cleared once the line has been traced.
+  int freshLine = 1;
   // The stream of the file being read, and the reader that reads it.
   FILE* stream = nullptr;
   CScriptReader* reader = nullptr;
@@ -43,7 +44,39 @@ struct ScrLexState {
   // Live readers.
   int readers = 0;
 
-  // Empties the line, token buffers, queues and the current keyword.
+  // 0 turns the line cache off (the tests compare both ways).
+  int lineCacheEnabled = 1;
+  // The last long line read, so that cutting it into many tokens does not read it again for every
+  // token. Only used for a position strictly inside the line, in the same unchanged file.
+  struct LineCache {
+    bool valid = false;
+    FILE* stream = nullptr;
+    long start = 0;       // offset of raw[0]
+    long contentEnd = 0;  // offset just after the last byte of raw
+    long after = 0;       // offset just after the line terminator
+    std::string raw;
+    long long identity[5] = {};  // device, inode, size, modification time (s, ns)
+    // For cutting value lists in one pass: the last quote and parentheses of the line, and the
+    // next stop characters from the positions asked last.
+    size_t lastQuote = std::string::npos, lastOpen = std::string::npos, lastClose = std::string::npos;
+    struct NextOf {
+      const char* set;
+      size_t from = std::string::npos, at = std::string::npos;
+      // First index >= t of a character of `set` in `s` (npos when none). Asking for positions
+      // that move forward costs one pass over the line in all.
+      size_t Next(const std::string& s, size_t t) {
+        if (from == std::string::npos || t < from || t > at) {
+          from = t;
+          at = s.find_first_of(set, t);
+        }
+        return at;
+      }
+      void Reset() { from = at = std::string::npos; }
+    };
+    NextOf stops{"{}'"}, commas{","}, semis{";"}, opens{"(["};
+  } lineCache;
+
+  // Empties the line, token buffers, queues, the line cache and the current keyword.
   void ClearBuffers();
 };
 

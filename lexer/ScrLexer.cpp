@@ -12,6 +12,8 @@
 //   3. The token is rewritten into statement pieces (lexer/ScrLexRules.cpp), queued, and the first
 //      piece is returned; inside a script-function expansion the call's arguments are put in for
 //      its parameters.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -54,7 +56,9 @@ void ScrLexState::ClearBuffers() {
   curKeyword[0] = '\0';
   pending.clear();
   expansion.clear();
-  freshLine = 0;
+  freshLine = 1;  // the first line read afterwards is a fresh one too
+  lineCache.valid = false;
+  lineCache.raw.clear();
 }
 
 void ScrLexAcquire() {
@@ -76,6 +80,7 @@ void ScrLexRelease() {
   s.keyword.shrink_to_fit();
   s.pending.shrink_to_fit();
   s.expansion.shrink_to_fit();
+  s.lineCache.raw.shrink_to_fit();
   s.callStack.clear();
   s.callStack.shrink_to_fit();
   s.stream = nullptr;
@@ -85,7 +90,10 @@ void ScrLexRelease() {
 
 void ScrLexResetBuffers() { ScrLex().ClearBuffers(); }
 
-void ScrSetCurrentStream(FILE* f) { ScrLex().stream = f; }
+void ScrSetCurrentStream(FILE* f) {
+  ScrLex().stream = f;
+  ScrLex().lineCache.valid = false;
+}
 FILE* ScrGetCurrentStream() { return ScrLex().stream; }
 void ScrSetCurrentReader(CScriptReader* reader) { ScrLex().reader = reader; }
 CScriptReader* ScrGetCurrentReader() { return ScrLex().reader; }
@@ -253,32 +261,112 @@ bool LineIsCall(const std::string& text) {
   return !ScrIsOperatorExpression(text.c_str());
 }
 
+// Lines at least this long are kept in the line cache.
+constexpr size_t kCachedLineMin = 4096;
+
+// What identifies the file behind a stream and its state: device, inode, size, modification time.
+bool FileIdentity(FILE* f, long long (&id)[5]) {
+  struct stat st;
+  if (fstat(fileno(f), &st) != 0) return false;
+  id[0] = static_cast<long long>(st.st_dev);
+  id[1] = static_cast<long long>(st.st_ino);
+  id[2] = static_cast<long long>(st.st_size);
+  id[3] = static_cast<long long>(st.st_mtim.tv_sec);
+  id[4] = static_cast<long long>(st.st_mtim.tv_nsec);
+  return true;
+}
+
+// The rest of a long line from `pos`, when the line cache holds it; the stream is then left after
+// the line terminator, as reading it would.
+bool ReadFromLineCache(FILE* f, ScrLexState& s, long pos) {
+  ScrLexState::LineCache& c = s.lineCache;
+  if (!c.valid || c.stream != f || pos <= c.start || pos >= c.contentEnd) return false;
+  long long id[5];
+  if (!FileIdentity(f, id) || !std::equal(std::begin(id), std::end(id), std::begin(c.identity))) {
+    c.valid = false;
+    return false;
+  }
+  s.line.assign(c.raw, static_cast<size_t>(pos - c.start), std::string::npos);
+  std::fseek(f, c.after, SEEK_SET);
+  return true;
+}
+
+// The common case inside a long cached line, a value followed by a comma (`1, 2, 3, ...`), cut
+// without looking at the rest of the line again: no quote and no call can follow, and neither a
+// ';' nor a bracket comes before the next brace or comment. Anything else takes the full way.
+bool CutValueFromLineCache(FILE* f, ScrLexState& s, long pos, std::string& token) {
+  ScrLexState::LineCache& c = s.lineCache;
+  if (s.freshLine || !c.valid || c.stream != f || pos <= c.start || pos >= c.contentEnd) return false;
+  const std::string& raw = c.raw;
+  size_t t = raw.find_first_not_of(" \t,", static_cast<size_t>(pos - c.start));
+  if (t == npos || raw[t] == '{' || raw[t] == '}') return false;
+  if (c.lastQuote != npos && c.lastQuote >= t) return false;
+  if (c.lastOpen != npos && c.lastOpen >= t && c.lastClose != npos && c.lastClose >= t) return false;
+  size_t stop = c.stops.Next(raw, t);
+  size_t headEnd = stop == npos ? raw.size() : stop;
+  size_t comma = c.commas.Next(raw, t);
+  if (comma == npos || comma >= headEnd) return false;
+  size_t semi = c.semis.Next(raw, t);
+  if (semi != npos && semi < headEnd) return false;
+  size_t open = c.opens.Next(raw, t);
+  if (open != npos && open < comma) return false;
+  long long id[5];
+  if (!FileIdentity(f, id) || !std::equal(std::begin(id), std::end(id), std::begin(c.identity))) {
+    c.valid = false;
+    return false;
+  }
+  token.assign(raw, t, comma - t);
+  std::replace(token.begin(), token.end(), '\t', ' ');
+  while (!token.empty() && token.back() == ' ') token.pop_back();
+  std::fseek(f, c.start + static_cast<long>(comma), SEEK_SET);
+  return true;
+}
+
 // Reads the rest of the physical line at the stream position and cuts the first token off it,
 // leaving the stream just after the token. False at the end of the file.
 bool CutToken(FILE* f, ScrLexState& s, std::string& token) {
   token.clear();
   long start = std::ftell(f);
   if (start < 0 || StreamEnded(f)) return false;
-  if (start > 0 && std::fseek(f, start - 1, SEEK_SET) == 0) {
-    int prev = std::fgetc(f);
-    if (prev == '\n' || prev == '\r') {
-      ++s.lineId;
-      s.freshLine = 1;
+  if (CutValueFromLineCache(f, s, start, token)) return true;
+  // Inside a cached line the byte before `start` is part of the line: no new line begins.
+  if (!ReadFromLineCache(f, s, start)) {
+    if (start > 0 && std::fseek(f, start - 1, SEEK_SET) == 0) {
+      int prev = std::fgetc(f);
+      if (prev == '\n' || prev == '\r') {
+        ++s.lineId;
+        s.freshLine = 1;
+      }
     }
-  }
 
-  // The line, read whole; its terminator (LF, CR LF or CR) is consumed and not stored.
-  s.line.clear();
-  for (int c; (c = std::fgetc(f)) != EOF;) {
-    if (c == '\n') break;
-    if (c == '\r') {
-      int next = std::fgetc(f);
-      if (next != '\n' && next != EOF) std::ungetc(next, f);
-      break;
+    // The line, read whole; its terminator (LF, CR LF or CR) is consumed and not stored.
+    s.line.clear();
+    for (int c; (c = std::fgetc(f)) != EOF;) {
+      if (c == '\n') break;
+      if (c == '\r') {
+        int next = std::fgetc(f);
+        if (next != '\n' && next != EOF) std::ungetc(next, f);
+        break;
+      }
+      s.line.push_back(static_cast<char>(c));
     }
-    s.line.push_back(static_cast<char>(c));
+    std::clearerr(f);
+
+    ScrLexState::LineCache& c = s.lineCache;
+    c.valid = false;
+    if (s.lineCacheEnabled && s.line.size() >= kCachedLineMin && FileIdentity(f, c.identity)) {
+      c.valid = true;
+      c.stream = f;
+      c.start = start;
+      c.contentEnd = start + static_cast<long>(s.line.size());
+      c.after = std::ftell(f);
+      c.raw = s.line;
+      c.lastQuote = c.raw.rfind('"');
+      c.lastOpen = c.raw.rfind('(');
+      c.lastClose = c.raw.rfind(')');
+      for (auto* n : {&c.stops, &c.commas, &c.semis, &c.opens}) n->Reset();
+    }
   }
-  std::clearerr(f);
   while (!s.line.empty() && s.line.back() == '\t') s.line.pop_back();
   TraceLine(s);
 

@@ -1,9 +1,11 @@
 // The token reader: how script text is cut into tokens and statement pieces.
+#include <random>
 #include <string>
 
 #include "LexTestUtil.h"
 #include "lexer/ScrLex.h"
 #include "reader/ScriptReader.h"
+#include "sg/Gfx.h"
 #include "sg/Kvo.h"
 #include "sg/Module.h"
 
@@ -272,4 +274,82 @@ TEST_F(TokenReader, ReaderLifecycleEmptiesTheState) {
   EXPECT_EQ(ScrGetCurrentReader(), nullptr);
   EXPECT_STREQ(ScrGetCurKeyWord(), "");
   EXPECT_TRUE(ScrLex().pending.empty());
+}
+
+namespace {
+std::string FileText(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buf[256];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+  }
+  return text;
+}
+}  // namespace
+
+TEST_F(TokenReader, FreshLinesGoToTheLineTraceUnlessSwitchedOff) {
+  TempScript target("");
+  SgSetTraceTarget(target.path().c_str(), 0);
+  {
+    CSgModule root("main");
+    CScriptReader reader(&root);
+    ScrLexResetBuffers();
+    Keywords("first, a\n\nsecond\n");
+    std::string traced = FileText(target.path());
+    // Each line once, however many tokens it holds; empty lines not at all.
+    EXPECT_EQ(traced, "first, asecond");
+
+    root.Environment()->SetOptions(SG_OPT_NO_LINE_TRACE);
+    ScrLexResetBuffers();
+    Keywords("third\nfourth\n");
+    EXPECT_EQ(FileText(target.path()), traced);
+  }
+  SgSetTraceTarget(nullptr, 0);
+}
+
+// Long lines are cut with the help of a cache of the line; whatever the text, the tokens, results,
+// stream positions and line ids must be those of reading the line afresh for every token.
+TEST_F(TokenReader, LineCacheChangesNothing) {
+  static const char* const kPieces[] = {"1",  "22", " ", ",", ", ", ";", "\"", "'", "(", ")", "[",  "]",
+                                        "{",  "}",  "a", "=", "+", "\t", "f(", "x++", "int b", "\n"};
+  std::mt19937 rng(12345);
+  std::uniform_int_distribution<size_t> pick(0, sizeof kPieces / sizeof kPieces[0] - 1);
+  std::uniform_int_distribution<int> common(0, 9999);
+  for (int round = 0; round < 15; ++round) {
+    // Mostly value lists, now and then anything; in the later rounds the odd pieces grow rare, so
+    // that long stretches are cut from the cache.
+    const int odd = round < 5 ? 2000 : round < 10 ? 100 : 5;
+    std::string text;
+    while (text.size() < 16000) {
+      text += common(rng) >= odd ? std::string(" 7,") : std::string(kPieces[pick(rng)]);
+      if (text.size() % 6000 < 3) text += "\n";
+    }
+    struct Step {
+      std::string tok;
+      int r;
+      long pos;
+      int line;
+      bool operator==(const Step&) const = default;
+    };
+    auto run = [&](int cache) {
+      ResetLexer();
+      ScrLex().lineCacheEnabled = cache;
+      TempScript s(text);
+      std::vector<Step> steps;
+      std::string tok;
+      for (int guard = 0; guard < 200000; ++guard) {
+        int r = ScrReadString(s.f(), tok);
+        steps.push_back({tok, r, std::ftell(s.f()), ScrGetLineId()});
+        if (!r && ScrInputEnded(s.f())) break;
+      }
+      return steps;
+    };
+    std::vector<Step> with = run(1), without = run(0);
+    ScrLex().lineCacheEnabled = 1;
+    ASSERT_EQ(with.size(), without.size()) << "round " << round;
+    for (size_t i = 0; i < with.size(); ++i)
+      ASSERT_TRUE(with[i] == without[i]) << "round " << round << " step " << i << ": '" << with[i].tok << "' vs '"
+                                         << without[i].tok << "'";
+  }
 }

@@ -332,3 +332,41 @@ TEST(Expansion, VariableNamesAreQualifiedInsideCalls) {
   ScrPopCallContext();
   ScrPopCallContext();
 }
+
+TEST_F(ValueReader, VeryLongValueLinesReadInLinearTime) {
+  const int n = 100000;
+  std::string text = "values {";
+  for (int i = 0; i < n; ++i) text += " " + std::to_string(i % 1000) + ",";
+  text += " }\nnext\n";
+  TempScript s(text);
+  std::string tok;
+  ScrReadKeyword(s.f(), tok);
+  ScrReadKeyword(s.f(), tok);
+  std::vector<int> v(n + 10);
+  int count = 0;
+  ASSERT_EQ(ScrReadAllValues(s.f(), v.data(), count, n + 10), 1);
+  EXPECT_EQ(count, n);
+  EXPECT_EQ(v[999], 999);
+  EXPECT_EQ(v[n - 1], (n - 1) % 1000);
+  ScrReadKeyword(s.f(), tok);
+  EXPECT_EQ(tok, "}");
+  EXPECT_EQ(ScrGetLineId(), 1);
+  ScrReadKeyword(s.f(), tok);
+  EXPECT_EQ(tok, "next");
+  EXPECT_EQ(ScrGetLineId(), 2);
+
+  // Going back into the middle of the long line reads the same tokens again.
+  std::rewind(s.f());
+  ScrResetLineId();
+  ScrReadKeyword(s.f(), tok);
+  ScrReadKeyword(s.f(), tok);
+  ScrReadString(s.f(), tok);
+  long second = std::ftell(s.f());
+  ScrReadString(s.f(), tok);
+  EXPECT_EQ(tok, "1");
+  for (int i = 0; i < 50; ++i) ScrReadString(s.f(), tok);
+  std::fseek(s.f(), second, SEEK_SET);
+  ScrReadString(s.f(), tok);
+  EXPECT_EQ(tok, "1");
+  EXPECT_EQ(ScrGetLineId(), 1);
+}

@@ -75,7 +75,7 @@ std::vector<Diagnostic> CollectDiagnostics(const std::vector<ScrMessageEntry>& e
       ReplaceAll(d.statement, tempPath, shownForTemp);
       ReplaceAll(d.file, tempPath, shownForTemp);
     }
-    // The statement normally follows a space after "第N行"; the diagnostic line has its own.
+    // A space may stand between the line part and the statement; the diagnostic line has its own.
     size_t lead = d.statement.find_first_not_of(' ');
     d.statement.erase(0, lead == std::string::npos ? d.statement.size() : lead);
     out.push_back(std::move(d));

@@ -234,7 +234,7 @@ void TraceLine(ScrLexState& s) {
     CSgEnvironment* env = m ? m->Environment() : nullptr;
     if (env && (env->Options() & SG_OPT_NO_LINE_TRACE)) s.traceOn = 0;
   }
-  if (s.traceOn) SgDumpString("c:\\script_lines.txt", 1, "%s", s.line.c_str());
+  if (s.traceOn) SgDumpString("c:\\script_lines.txt", 1, "%s\n", s.line.c_str());
 }
 
 bool CurrentKeywordIs(const char* word) { return std::strcmp(ScrGetCurKeyWord(), word) == 0; }

@@ -298,7 +298,7 @@ TEST_F(TokenReader, FreshLinesGoToTheLineTraceUnlessSwitchedOff) {
     Keywords("first, a\n\nsecond\n");
     std::string traced = FileText(target.path());
     // Each line once, however many tokens it holds; empty lines not at all.
-    EXPECT_EQ(traced, "first, asecond");
+    EXPECT_EQ(traced, "first, a\nsecond\n");
 
     root.Environment()->SetOptions(SG_OPT_NO_LINE_TRACE);
     ScrLexResetBuffers();

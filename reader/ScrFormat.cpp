@@ -29,14 +29,14 @@ const std::string& ScrArg::AsText() const {
 
 namespace {
 
-// Formats one conversion `spec` (e.g. "%-5d") with one argument into `out`.
+// Formats one conversion `conversion` (e.g. "%-5d") with one argument into `out`.
 template <class T>
-void AppendOne(std::string& out, const std::string& spec, T value) {
-  int n = std::snprintf(nullptr, 0, spec.c_str(), value);
+void AppendOne(std::string& out, const std::string& convSpec, T value) {
+  int n = std::snprintf(nullptr, 0, convSpec.c_str(), value);
   if (n <= 0) return;
   size_t at = out.size();
   out.resize(at + static_cast<size_t>(n) + 1);
-  std::snprintf(&out[at], static_cast<size_t>(n) + 1, spec.c_str(), value);
+  std::snprintf(&out[at], static_cast<size_t>(n) + 1, convSpec.c_str(), value);
   out.resize(at + static_cast<size_t>(n));
 }
 
@@ -65,31 +65,31 @@ std::string ScrFormatV(const char* fmt, const ScrArg* args, size_t count) {
       break;
     }
     char conv = *p++;
-    // The spec without length modifiers; we pass the widest type ourselves.
-    std::string spec;
+    // The conversion without length modifiers; we pass the widest type ourselves.
+    std::string convSpec;
     for (const char* q = start; q < p - 1; ++q)
-      if (!std::strchr("hlLqjzt", *q)) spec += *q;
+      if (!std::strchr("hlLqjzt", *q)) convSpec += *q;
     if (next >= count) continue;  // no argument left: the conversion prints nothing
     const ScrArg& a = args[next++];
     switch (conv) {
       case 'd': case 'i':
-        if (a.kind() == ScrArg::Kind::Text) AppendOne(out, spec + "s", a.AsText().c_str());
-        else AppendOne(out, spec + "lld", a.AsInt());
+        if (a.kind() == ScrArg::Kind::Text) AppendOne(out, convSpec + "s", a.AsText().c_str());
+        else AppendOne(out, convSpec + "lld", a.AsInt());
         break;
       case 'u': case 'x': case 'X': case 'o':
-        if (a.kind() == ScrArg::Kind::Text) AppendOne(out, spec + "s", a.AsText().c_str());
-        else AppendOne(out, spec + "ll" + conv, static_cast<unsigned long long>(a.AsInt()));
+        if (a.kind() == ScrArg::Kind::Text) AppendOne(out, convSpec + "s", a.AsText().c_str());
+        else AppendOne(out, convSpec + "ll" + conv, static_cast<unsigned long long>(a.AsInt()));
         break;
       case 'c':
-        if (a.kind() == ScrArg::Kind::Text) AppendOne(out, spec + "s", a.AsText().c_str());
-        else AppendOne(out, spec + "c", static_cast<int>(a.AsInt()));
+        if (a.kind() == ScrArg::Kind::Text) AppendOne(out, convSpec + "s", a.AsText().c_str());
+        else AppendOne(out, convSpec + "c", static_cast<int>(a.AsInt()));
         break;
       case 'f': case 'F': case 'g': case 'G': case 'e': case 'E':
-        if (a.kind() == ScrArg::Kind::Text) AppendOne(out, spec + "s", a.AsText().c_str());
-        else AppendOne(out, spec + conv, a.AsReal());
+        if (a.kind() == ScrArg::Kind::Text) AppendOne(out, convSpec + "s", a.AsText().c_str());
+        else AppendOne(out, convSpec + conv, a.AsReal());
         break;
       case 's':
-        AppendOne(out, spec + "s", a.AsText().c_str());
+        AppendOne(out, convSpec + "s", a.AsText().c_str());
         break;
       default:  // an unknown conversion is printed as it stands and uses no argument
         out.append(start, p);

@@ -1,6 +1,7 @@
 #include "compiler/ScrFunction.h"
 
 #include <cstring>
+#include <memory>
 
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrLex.h"
@@ -22,27 +23,70 @@ bool IsBareTypeWord(const std::string& s) {
   return false;
 }
 
-// Moves the stream back to just after the '(' that opens the header whose ')' it stands after.
-// The search goes back byte by byte, counting parentheses, and never past the start of the line.
-bool SeekAfterOpenParen(FILE* f) {
-  long pos = std::ftell(f);
+// The index of the ')' that closes the first '(' of `text` (quotes respected), or npos.
+size_t HeaderClose(const std::string& text) {
+  size_t open = text.find('(');
+  if (open == std::string::npos) return std::string::npos;
+  bool quoted = false;
   int depth = 0;
-  for (long p = pos - 1; p >= 0; --p) {
-    std::fseek(f, p, SEEK_SET);
-    int c = std::fgetc(f);
-    if (c == '\n' || c == '\r') break;
-    if (c == ')') {
+  for (size_t i = open; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '(') {
       ++depth;
-    } else if (c == '(') {
-      if (depth <= 1) {
-        std::fseek(f, p + 1, SEEK_SET);
-        return true;
-      }
-      --depth;
+    } else if (c == ')' && --depth == 0) {
+      return i;
     }
   }
-  std::fseek(f, pos, SEEK_SET);
-  return false;
+  return std::string::npos;
+}
+
+// The whole header text `name(...)`: the token that began it and, when its ')' stands after a
+// cut comma or on a later line, the tokens that follow, joined by commas. A brace, or the end of
+// the input, before the ')' leaves the header open (false); the brace is not consumed.
+bool CollectHeader(CScrStream* f, const std::string& token, std::string& header) {
+  header = token;
+  std::string tok;
+  for (int pieces = 0; HeaderClose(header) == std::string::npos; ++pieces) {
+    if (pieces > 4 * SCR_MAX_PARAMS || header.size() > static_cast<size_t>(SCR_TOKEN_MAX)) return false;
+    ScrLexMark mark = ScrSaveLexState(f);
+    int ok = ScrReadString(f, tok);
+    if (!ok && tok.empty() && ScrInputEnded(f)) return false;
+    if (tok == "{" || tok == "}") {
+      ScrRestoreLexState(f, mark);
+      return false;
+    }
+    if (tok.empty()) continue;  // a line ends inside the header
+    header += ',';
+    header += tok;
+  }
+  return true;
+}
+
+// The parameter texts between the header's parentheses: split at commas outside quotes and
+// brackets, trimmed; empty ones are left out.
+std::vector<std::string> HeaderParams(const std::string& header) {
+  std::vector<std::string> params;
+  size_t open = header.find('('), close = HeaderClose(header);
+  std::string inner = header.substr(open + 1, close - open - 1);
+  bool quoted = false;
+  int depth = 0;
+  size_t from = 0;
+  for (size_t i = 0; i <= inner.size(); ++i) {
+    char c = i < inner.size() ? inner[i] : ',';
+    if (c == '"') quoted = !quoted;
+    if (quoted && i < inner.size()) continue;
+    if (c == '(' || c == '[') ++depth;
+    else if ((c == ')' || c == ']') && depth > 0) --depth;
+    else if (c == ',' && (depth == 0 || i == inner.size())) {
+      std::string p = inner.substr(from, i - from);
+      ScrTrimString(p);
+      if (!p.empty()) params.push_back(std::move(p));
+      from = i + 1;
+    }
+  }
+  return params;
 }
 
 // While a body is expanded, a parameter that names a variable declared in this expansion (its
@@ -68,78 +112,59 @@ bool ScrStartsWithFunctionType(const std::string& token) {
   return false;
 }
 
-int ScrReadHeader(FILE* f, SCRFUNCTION& rec, const std::string& token, CScriptReader* reader,
+int ScrReadHeader(CScrStream* f, SCRFUNCTION& rec, const std::string& token, CScriptReader* reader,
                   ScrHeaderKind kind) {
   size_t paren = token.find('(');
   std::string name = token.substr(0, paren);
   ScrTrimString(name);
   rec.name = name;
   rec.params.clear();
-  if (paren == std::string::npos || name.empty() || !SeekAfterOpenParen(f)) {
+  std::string header;
+  if (paren == std::string::npos || name.empty() || !CollectHeader(f, token, header)) {
     if (reader) reader->Report(ScrTextId::err_function_definition, f, {token});
     return 0;
   }
-  // Parameters are tokens (they end at commas) up to the one that holds ')'.
-  std::string tok;
-  for (int n = 0; n < SCR_MAX_PARAMS; ++n) {
-    int ok = ScrReadString(f, tok);
-    size_t close = tok.find(')');
-    bool last = close != std::string::npos;
-    if (last) tok.resize(close);
-    ScrTrimString(tok);
-    if (!tok.empty()) {
-      if (tok.size() > static_cast<size_t>(SCR_NAME_MAX)) tok.resize(SCR_NAME_MAX);
-      bool bad = ScrIsKeyword(tok.c_str()) ||
-                 (IsBareTypeWord(tok) && (kind == ScrHeaderKind::ScriptFunction || last));
-      if (bad) {
-        if (reader) reader->Report(ScrTextId::err_function_param_keyword, f, {rec.name, tok});
-        // The rest of the header goes with it, so that nothing of it is read as a keyword.
-        for (int k = n + 1; !last && k < SCR_MAX_PARAMS; ++k) {
-          int more = ScrReadString(f, tok);
-          last = tok.find(')') != std::string::npos;
-          if (!more && tok.empty() && ScrInputEnded(f)) break;
-        }
-        return 0;
-      }
-      QualifyParameter(tok, reader);
-      rec.params.push_back(tok);
+  std::vector<std::string> params = HeaderParams(header);
+  for (size_t n = 0; n < params.size() && n < static_cast<size_t>(SCR_MAX_PARAMS); ++n) {
+    std::string& p = params[n];
+    if (p.size() > static_cast<size_t>(SCR_NAME_MAX)) p.resize(SCR_NAME_MAX);
+    bool last = n + 1 == params.size();
+    if (ScrIsKeyword(p.c_str()) || (IsBareTypeWord(p) && (kind == ScrHeaderKind::ScriptFunction || last))) {
+      if (reader) reader->Report(ScrTextId::err_function_param_keyword, f, {rec.name, p});
+      return 0;
     }
-    if (last || (!ok && tok.empty() && ScrInputEnded(f))) break;
+    QualifyParameter(p, reader);
+    rec.params.push_back(std::move(p));
   }
   return 1;
 }
 
-int ScrReadHeaderAndBody(FILE* f, SCRFUNCTION& rec, const std::string& token, CScriptReader* reader,
+int ScrReadHeaderAndBody(CScrStream* f, SCRFUNCTION& rec, const std::string& token, CScriptReader* reader,
                          ScrHeaderKind kind) {
   if (!ScrReadHeader(f, rec, token, reader, kind)) return 0;
-  rec.bodyStart = std::ftell(f);
-  rec.bodyLine = reader ? reader->LineOf(f) : ScrGetLineId();
+  rec.source = f->SharedSource();
+  rec.bodyStart = f->Tell();
+  rec.bodyLine = f->LineOfPosition(rec.bodyStart);
   rec.bodyEnd = -1;
+  ScrLexMark mark = ScrSaveLexState(f);
   std::string tok;
   ScrReadKeyword(f, tok);
-  if (tok != "{") {
-    std::fseek(f, rec.bodyStart, SEEK_SET);
-    return 2;
-  }
+  ScrRestoreLexState(f, mark);
+  if (tok != "{") return 2;
   // Skip the body by counting braces; the token reader keeps braces in quotes and comments out.
-  long depth = 1;
-  while (depth > 0) {
-    int ok = ScrReadString(f, tok);
-    if (!ok && tok.empty() && ScrInputEnded(f)) break;
-    if (!tok.empty() && tok[0] == '{') ++depth;
-    else if (!tok.empty() && tok[0] == '}') --depth;
-  }
-  rec.bodyEnd = std::ftell(f);
+  ScrSkipBlock(f);
+  rec.bodyEnd = f->Tell();
   return 1;
 }
 
 int ScrReadFunctionHeader(const char* path, SCRFUNCTION* rec, CSgModule* module) {
   if (!path || !rec || !module) return 0;
-  FILE* f = ScrOpenScriptFile(path, ScrEncoding::Auto, nullptr);
-  if (!f) return 0;
+  std::unique_ptr<CScrStream> file = ScrOpenScriptFile(path, ScrEncoding::Auto, nullptr);
+  if (!file) return 0;
+  CScrStream* f = file.get();
   // The temporary reader becomes the lexer's current reader; the caller's is put back after.
   CScriptReader* savedReader = ScrGetCurrentReader();
-  FILE* savedStream = ScrGetCurrentStream();
+  CScrStream* savedStream = ScrGetCurrentStream();
   int result = 0;
   {
     CScriptReader reader(module);
@@ -156,7 +181,6 @@ int ScrReadFunctionHeader(const char* path, SCRFUNCTION* rec, CSgModule* module)
       }
     }
   }
-  std::fclose(f);
   ScrSetCurrentReader(savedReader);
   ScrSetCurrentStream(savedStream);
   return result;
@@ -165,20 +189,20 @@ int ScrReadFunctionHeader(const char* path, SCRFUNCTION* rec, CSgModule* module)
 // ---------------------------------------------------------------------------------------------
 // CScrFunction
 
-CScrFunction::CScrFunction(CScriptReader* reader, long bodyStart, long bodyEnd)
-    : CScrObject(reader), m_bodyStart(bodyStart), m_bodyEnd(bodyEnd) {}
+CScrFunction::CScrFunction(CScriptReader* reader) : CScrObject(reader) {}
 
 CScrFunction::~CScrFunction() = default;
 
-int CScrFunction::Read(FILE* f) {
-  if (m_bodyStart >= 0) std::fseek(f, m_bodyStart, SEEK_SET);
-  OpenBrace(f);
+int CScrFunction::Read(CScrStream* f) {
+  const int braced = OpenBrace(f);
   std::string tok;
   std::string name;
   for (;;) {
-    if (m_bodyEnd >= 0 && std::ftell(f) >= m_bodyEnd) return 1;
     int r = ScrReadKeyword(f, tok);
     if (!r && tok.empty() && ScrInputEnded(f)) {
+      // A braced body is a window that ends after its '}'; one without braces runs to the end of
+      // the text, where the enclosing block's '}' should have ended it.
+      if (braced) return 1;
       ReportNotKeyword(f, tok.c_str());
       return 0;
     }
@@ -189,7 +213,7 @@ int CScrFunction::Read(FILE* f) {
     if (ScrIsModuleToken(tok, &name)) {
       if (!ScrReadModuleBlock(ScriptReader(), f, name)) return 0;
     } else if (r && ScrIsCallShaped(tok.c_str()) && !ScrStartsWithFunctionType(tok)) {
-      if (!ScrDefineOrCallFunction(ScriptReader(), f, tok, &m_objects, false)) return 0;
+      if (!ScrDefineOrCallFunction(ScriptReader(), f, tok, &m_filed, false)) return 0;
     } else if (r) {
       // Animations, variables and actions in a body are read by their own readers; any other
       // word is reported and its block skipped, never dropped silently.

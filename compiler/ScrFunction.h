@@ -4,12 +4,12 @@
 //
 //     pump(name, level) { module name { ... } }
 //
-// Its header is kept in a SCRFUNCTION record with the file offsets of its body; every call reads
-// the body again from the file with the call's arguments put in place of the parameters (the
-// token reader does that while the record is on the call-context stack).
+// Its header is kept in a SCRFUNCTION record with the text of its file and the offsets of its
+// body; every call reads the body again from that text, in memory, with the call's arguments put
+// in place of the parameters (the token reader does that while the record is on the call-context
+// stack).
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,15 +27,16 @@ enum class ScrHeaderKind {
 };
 
 // Reads the header `name(p1, p2, ...)` whose token has just been read from f: the name and the
-// parameter texts go into rec. The stream is left just after the header's ')'. Returns 1 when the
-// header was read; 0 when it was not (reported).
-SCR_API int ScrReadHeader(FILE* f, SCRFUNCTION& rec, const std::string& token, CScriptReader* reader,
+// parameter texts go into rec. The parameters are taken from the header's own text; when its ')'
+// is not in the token (the header goes on after a comma or on the next line), the tokens up to it
+// are read too. Returns 1 when the header was read; 0 when it was not (reported).
+SCR_API int ScrReadHeader(CScrStream* f, SCRFUNCTION& rec, const std::string& token, CScriptReader* reader,
                           ScrHeaderKind kind);
 
 // Reads a header and, when one follows, its body in braces. Returns 0 on failure, 1 when a body
 // followed (rec holds body start, line and end; the stream is after the body), 2 when none did
 // (the stream is put back just after the header).
-SCR_API int ScrReadHeaderAndBody(FILE* f, SCRFUNCTION& rec, const std::string& token,
+SCR_API int ScrReadHeaderAndBody(CScrStream* f, SCRFUNCTION& rec, const std::string& token,
                                  CScriptReader* reader, ScrHeaderKind kind);
 
 // Reads the first typed function header (`int f(a, b)`, `void g()`, ...) of the file at `path`
@@ -45,19 +46,20 @@ SCR_API int ScrReadFunctionHeader(const char* path, SCRFUNCTION* rec, CSgModule*
 // True when the token begins with a type word of a typed function ("void ", "int ", ...).
 SCR_API bool ScrStartsWithFunctionType(const std::string& token);
 
-// Expands one script-function body between two file offsets.
+// Expands one script-function body: reads the stream it is given, a window on the body's text.
 class SCR_API CScrFunction : public CScrObject {
  public:
-  CScrFunction(CScriptReader* reader, long bodyStart = -1, long bodyEnd = -1);
+  explicit CScrFunction(CScriptReader* reader);
   ~CScrFunction() override;
 
-  int Read(FILE* f) override;
+  int Read(CScrStream* f) override;
 
-  // Objects created while the body was read, in creation order; handed to the caller.
+  // Objects the body's readers created, in creation order; handed to the caller, which files them.
   std::vector<CKvoObject*>& Objects() { return m_objects; }
+  // Objects that calls inside the body created and already filed (not owned; for the caller's list).
+  const std::vector<CKvoObject*>& Filed() const { return m_filed; }
 
  private:
-  long m_bodyStart;
-  long m_bodyEnd;
   std::vector<CKvoObject*> m_objects;
+  std::vector<CKvoObject*> m_filed;
 };

@@ -1,7 +1,9 @@
 // Encodings: detection, the one iconv loop every conversion goes through, and opening script files.
 #include "lexer/ScrEncoding.h"
 
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,35 +51,31 @@ size_t Utf8SequenceLength(const unsigned char* p, size_t left) {
   return n;
 }
 
-bool ReadAll(FILE* f, std::string& out) {
-  out.clear();
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-  return !ferror(f);
-}
-
-// An anonymous temporary file holding `data`, rewound; null on failure. The file is unlinked at
-// once, so it disappears when closed and nothing is left behind.
-FILE* AnonymousFileWith(const std::string& data) {
-  const char* dir = getenv("TMPDIR");
-  std::string tmpl = (dir && *dir) ? dir : "/tmp";
-  if (tmpl.back() != '/') tmpl += '/';
-  tmpl += "scrXXXXXX";
-  int fd = mkstemp(tmpl.data());
-  if (fd < 0) return nullptr;
-  unlink(tmpl.c_str());
-  FILE* f = fdopen(fd, "w+b");
-  if (!f) {
+// Reads a whole regular file into `out`. Anything else (a directory, a device, a pipe) is refused,
+// so that a script can never make the reader wait or read for ever.
+ScrOpenError ReadRegularFile(const std::string& path, std::string& out) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return ScrOpenError::NotFound;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
-    return nullptr;
+    return ScrOpenError::NotRegular;
   }
-  if ((!data.empty() && fwrite(data.data(), 1, data.size(), f) != data.size()) || fflush(f) != 0) {
-    fclose(f);
-    return nullptr;
+  out.clear();
+  out.reserve(static_cast<size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      return ScrOpenError::ReadError;
+    }
+    if (n == 0) break;
+    out.append(buf, static_cast<size_t>(n));
   }
-  rewind(f);
-  return f;
+  close(fd);
+  return ScrOpenError::None;
 }
 
 }  // namespace
@@ -196,37 +194,32 @@ ScrDetectedEncoding ScrDetectEncoding(std::string_view bytes) {
   return sawLong ? ScrDetectedEncoding::Utf8 : ScrDetectedEncoding::Gbk;
 }
 
-FILE* ScrOpenScriptFile(const char* scriptPath, ScrEncoding enc, ScrDetectedEncoding* detected) {
+std::shared_ptr<ScrSource> ScrDecodeScript(std::string name, std::string bytes, ScrEncoding enc,
+                                           ScrDetectedEncoding* detected) {
+  ScrDetectedEncoding found = enc == ScrEncoding::Gbk    ? ScrDetectedEncoding::Gbk
+                              : enc == ScrEncoding::Utf8 ? ScrDetectedEncoding::Utf8
+                                                         : ScrDetectEncoding(bytes);
+  if (detected) *detected = found;
+  if (found != ScrDetectedEncoding::Utf8) return std::make_shared<ScrSource>(std::move(name), std::move(bytes));
+  std::string_view body(bytes);
+  if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+  return std::make_shared<ScrSource>(std::move(name), ScrUtf8ToGbk(body));
+}
+
+std::unique_ptr<CScrStream> ScrOpenScriptFile(const char* scriptPath, ScrEncoding enc, ScrDetectedEncoding* detected,
+                                              ScrOpenError* error) {
+  ScrOpenError dummy;
+  ScrOpenError& err = error ? *error : dummy;
+  err = ScrOpenError::NotFound;
   if (!scriptPath) return nullptr;
   const std::string fs = ScrToFsPath(scriptPath);
-  FILE* f = fopen(fs.c_str(), "rb");
-  if (!f) {
+  std::string bytes;
+  err = ReadRegularFile(fs, bytes);
+  if (err == ScrOpenError::NotFound) {
     // A name written in a GBK script may stand for a UTF-8 name on disk.
     std::string utf8;
-    if (ScrConvert(kGbk, kUtf8, fs, utf8) && utf8 != fs) f = fopen(utf8.c_str(), "rb");
+    if (ScrConvert(kGbk, kUtf8, fs, utf8) && utf8 != fs) err = ReadRegularFile(utf8, bytes);
   }
-  if (!f) return nullptr;
-
-  if (enc == ScrEncoding::Gbk) {
-    if (detected) *detected = ScrDetectedEncoding::Gbk;
-    return f;
-  }
-
-  std::string content;
-  if (!ReadAll(f, content)) {
-    fclose(f);
-    return nullptr;
-  }
-  ScrDetectedEncoding found =
-      enc == ScrEncoding::Utf8 ? ScrDetectedEncoding::Utf8 : ScrDetectEncoding(content);
-  if (detected) *detected = found;
-  if (found != ScrDetectedEncoding::Utf8) {
-    rewind(f);
-    return f;
-  }
-  fclose(f);
-
-  std::string_view body(content);
-  if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-  return AnonymousFileWith(ScrUtf8ToGbk(body));
+  if (err != ScrOpenError::None) return nullptr;
+  return std::make_unique<CScrStream>(ScrDecodeScript(scriptPath, std::move(bytes), enc, detected));
 }

@@ -5,11 +5,12 @@
 // incomplete tails and output growth itself; nothing is ever dropped silently.
 #pragma once
 
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "lexer/ScrApi.h"
+#include "lexer/ScrStream.h"
 
 // How the reader decodes script files: detect, or force one encoding (the CLI's --encoding).
 enum class ScrEncoding { Auto, Gbk, Utf8 };
@@ -39,10 +40,21 @@ SCR_API std::string ScrUtf8ToGbk(std::string_view utf8);
 // sequence of three or more bytes -> Utf8; anything else -> Gbk.
 SCR_API ScrDetectedEncoding ScrDetectEncoding(std::string_view bytes);
 
-// Opens a script file for reading, in binary mode, so that its content is GBK (or ASCII).
-// `scriptPath` is a script path in GBK bytes ('\' separates directories); it is tried as given and,
-// failing that, with the name converted to UTF-8. GBK and ASCII content is returned as the file
-// itself; UTF-8 content (detected, or forced) is transcoded into an anonymous, already unlinked
-// temporary file, rewound, so ftell/fseek work as usual. Null when the file cannot be opened.
-// `detected`, when given, receives what the file held (the forced encoding when one is forced).
-SCR_API FILE* ScrOpenScriptFile(const char* scriptPath, ScrEncoding enc, ScrDetectedEncoding* detected = nullptr);
+// Why a script file could not be opened.
+enum class ScrOpenError { None, NotFound, NotRegular, ReadError };
+
+// Makes a source of script bytes read from anywhere (a file, standard input, a host's memory):
+// UTF-8 content (detected, or forced) is converted to GBK, without its byte-order mark; GBK and
+// ASCII content is kept as it is. `detected`, when given, receives what the bytes held (the forced
+// encoding when one is forced).
+SCR_API std::shared_ptr<ScrSource> ScrDecodeScript(std::string name, std::string bytes, ScrEncoding enc,
+                                                   ScrDetectedEncoding* detected = nullptr);
+
+// Opens a script file: reads it whole into memory and decodes it (ScrDecodeScript); the stream
+// is named `scriptPath`. `scriptPath` is a script path in GBK bytes ('\' separates directories);
+// it is tried as given and, failing that, with the name converted to UTF-8. Only regular files are
+// read: a directory, a device or a pipe is refused (NotRegular). Null when the file cannot be
+// opened; `error` says why.
+SCR_API std::unique_ptr<CScrStream> ScrOpenScriptFile(const char* scriptPath, ScrEncoding enc,
+                                                      ScrDetectedEncoding* detected = nullptr,
+                                                      ScrOpenError* error = nullptr);

@@ -1,51 +1,48 @@
 // The lexical layer: the token reader, line tracking and the call contexts of script functions.
 //
-// The token reader is line-oriented. Each call reads the rest of the current physical line from
-// the stream's read position, cuts the first token off it, and seeks the stream back to the byte
-// just after that token, so the next call reads the remainder of the same line again. Any reader
-// may therefore remember a position with ftell, read ahead and fseek back. Tokens are separated
-// by braces, commas, semicolons and line ends, not by blanks: `name { My Button }` yields
-// `name`, `{`, `My Button`, `}`.
+// The token reader is line-oriented. Each call looks at the rest of the current physical line from
+// the stream's read position, cuts the first token off it, and leaves the stream just after that
+// token. The script text is held in memory (lexer/ScrStream.h): each line is examined once, and
+// what a token needs to know of the rest of its line is kept while the line is being cut. A
+// reader that looks ahead saves the token reader's whole state with ScrSaveLexState and puts it
+// back with ScrRestoreLexState. Tokens are separated by braces, commas, semicolons and line ends,
+// not by blanks: `name { My Button }` yields `name`, `{`, `My Button`, `}`.
 //
 // All state of the layer is process-wide (lexer/ScrLexState.h); one thread reads one file at a
 // time. The value readers and string utilities (lexer/ScrValues.h) and the path and include
 // functions (lexer/ScrPath.h) are declared with it, so this header is the whole lexical API.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "lexer/ScrApi.h"
 #include "lexer/ScrFunctionRecord.h"
 #include "lexer/ScrLimits.h"
+#include "lexer/ScrStream.h"
 
 class CScriptReader;
 
 // ---------------------------------------------------------------------------------------------
-// Line index of a stream: the 1-based line of any byte position, by binary search.
-//
-// A position just after a line's terminator still reports the line the terminator ends, and the
-// position just after a token reports the token's own line: every line but the first is entered
-// at its first byte plus one. LF, CR LF and a lone CR each end a line, as they do for the token
-// reader's line id.
+// Line index of the stream being read: the 1-based line of any byte position (the source's own
+// index, lexer/ScrStream.h). A reader indexes the stream of its file; streams over other sources
+// are not its file and report -1.
 class SCR_API CLineCounter {
  public:
   CLineCounter() = default;
   virtual ~CLineCounter();
 
-  // Builds the index of the whole stream; the read position is left where it was.
-  void Index(FILE* f);
-  // The line of the stream's current position; -1 when `f` is null or not the indexed stream.
-  int LineOf(FILE* f) const;
+  // Remembers the source of `f` as the indexed one.
+  void Index(const CScrStream* f);
+  // The line of the stream's current position; -1 when `f` is null or reads another source.
+  int LineOf(const CScrStream* f) const;
   // The line of a byte offset (positions before 0 report line 1).
   int LineOfPosition(long pos) const;
-  FILE* Stream() const { return m_stream; }
-  void Reset();
+  const ScrSource* Source() const { return m_source.get(); }
+  void Reset() { m_source.reset(); }
 
  private:
-  FILE* m_stream = nullptr;
-  std::vector<long> m_entries;  // ascending; entry 0 is 0
+  std::shared_ptr<const ScrSource> m_source;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -53,8 +50,8 @@ class SCR_API CLineCounter {
 void ScrLexAcquire();       // a reader was constructed
 void ScrLexRelease();       // a reader was destroyed; the last one empties everything
 void ScrLexResetBuffers();  // start of a ReadXScript: line, token buffers, queues emptied
-void ScrSetCurrentStream(FILE* f);
-FILE* ScrGetCurrentStream();
+void ScrSetCurrentStream(CScrStream* f);
+CScrStream* ScrGetCurrentStream();
 void ScrSetCurrentReader(CScriptReader* reader);
 CScriptReader* ScrGetCurrentReader();
 
@@ -70,13 +67,37 @@ CScriptReader* ScrGetCurrentReader();
 // The char* forms: `out` must hold SCR_TOKEN_BUFFER bytes; a longer token is truncated to
 // SCR_TOKEN_MAX bytes there (the line itself is always read whole). The std::string forms never
 // truncate.
-SCR_API int ScrReadString(FILE* f, char* out);
-SCR_API int ScrReadKeyword(FILE* f, char* out);
-SCR_API int ScrReadString(FILE* f, std::string& out);
-SCR_API int ScrReadKeyword(FILE* f, std::string& out);
+SCR_API int ScrReadString(CScrStream* f, char* out);
+SCR_API int ScrReadKeyword(CScrStream* f, char* out);
+SCR_API int ScrReadString(CScrStream* f, std::string& out);
+SCR_API int ScrReadKeyword(CScrStream* f, std::string& out);
 
 // 1 when the stream has no more bytes and no rewritten piece waits in the queue.
-int ScrInputEnded(FILE* f);
+SCR_API int ScrInputEnded(CScrStream* f);
+
+// The token reader's whole state at a stream position: the position, the pieces of a rewritten
+// token still pending, the line id and the current keyword. A look-ahead saves it before reading
+// and restores it to go back, so that nothing read ahead is lost, repeated or reordered.
+struct ScrLexMark {
+  long pos = 0;
+  std::vector<std::string> pending;
+  int lineId = 1;
+  int freshLine = 0;
+  std::string curKeyword;
+};
+SCR_API ScrLexMark ScrSaveLexState(const CScrStream* f);
+SCR_API void ScrRestoreLexState(CScrStream* f, const ScrLexMark& mark);
+// Empties the pending pieces and puts the line id and the current keyword aside for a nested
+// read (a script-function body); the returned mark restores them, and the stream position, after.
+SCR_API ScrLexMark ScrBeginNestedRead(const CScrStream* f);
+
+// Consumes the brace `brace` ('{' or '}') when it is the next keyword; 1 when it did. Otherwise
+// nothing is consumed (the token reader's whole state is put back).
+SCR_API int ScrTakeBrace(CScrStream* f, char brace);
+// Skips the block that follows, if the next token opens one: braces are counted by the token
+// rules, so braces inside quotes or comments do not count. Nothing is consumed when no block
+// follows.
+SCR_API void ScrSkipBlock(CScrStream* f);
 
 // The running line id: incremented whenever the reader begins a new physical line.
 SCR_API int ScrGetLineId();

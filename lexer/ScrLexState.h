@@ -5,7 +5,7 @@
 #pragma once
 
 #include <array>
-#include <cstdio>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <unordered_set>
@@ -15,16 +15,65 @@
 #include "lexer/ScrLimits.h"
 
 class CScriptReader;
+class CScrStream;
+
+// What the token reader knows of the physical line it is cutting into tokens.
+//
+// A token's end depends on the whole rest of its line (is there a '(' further on, a brace outside
+// quotes, a top-level ';'?). Asking that afresh for every token would read a long line once per
+// token. Instead each question is a "first position at or after t where ..." search whose answer
+// is remembered: tokens are cut from left to right, so the next question starts inside the span
+// already searched and is answered at once, and every line is searched about once per question.
+struct ScrLineScan {
+  static constexpr size_t npos = static_cast<size_t>(-1);
+
+  // The line is identified by the text it lies in, the window end of the stream that read it and
+  // the span [start, after): start is where it was first read, end where its content ends (before
+  // trailing tabs and the terminator), after is just past the terminator.
+  const char* text = nullptr;
+  uint64_t source = 0;  // ScrSource::Id()
+  size_t windowEnd = 0;
+  size_t start = 0, end = 0, after = 0;
+
+  // A remembered search: no position in [from, at) matched, `at` did (or is `end`: none did).
+  struct Memo {
+    size_t from = npos, at = 0;
+  };
+  enum Question {
+    kOpenParen, kCloseParen, kOpenBrace, kBraceOrApostrophe, kApostrophe, kOperatorChar, kEquals,
+    kBracket, kPlusPlus, kMinusMinus, kReturnWord, kInterfaceWord, kSpace,
+    kBraceOutside0, kBraceOutside1,            // '{' or '}' outside quotes, by the parity at t
+    kStopOutside0, kStopOutside1,              // '{', '}' or an apostrophe outside quotes
+    kApostropheOutside0, kApostropheOutside1,  // an apostrophe outside quotes
+    kTopSemicolon,                             // ';' outside quotes and parentheses (clean t)
+    kQuestionCount
+  };
+  Memo memo[kQuestionCount];
+
+  // Per byte of [start, end]: bit 0 = odd number of quotes before it (from `start`), bit 1 =
+  // parentheses open before it (outside quotes, a stray ')' never going below 0). Built when a
+  // question first needs it.
+  std::vector<uint8_t> flags;
+  bool flagsBuilt = false;
+
+  bool Holds(uint64_t src, size_t wEnd, size_t pos) const {
+    return source == src && windowEnd == wEnd && pos >= start && pos < after;
+  }
+  void Forget() {
+    source = 0;
+    text = nullptr;
+    flagsBuilt = false;
+  }
+};
 
 struct ScrLexState {
-  // The physical line being cut into tokens (read whole, any length).
-  std::string line;
   // Where ScrReadKeyword and the value readers read a token.
   std::string keyword;
   // The current keyword, in a stable C buffer for ScrGetCurKeyWord (always NUL-terminated).
   std::array<char, SCR_TOKEN_BUFFER> curKeyword{};
-  // Pieces of a rewritten token waiting to be returned by ScrReadString, in order.
-  std::deque<std::string> pending;
+  // Pieces of a rewritten token waiting to be returned by ScrReadString: pending[pendingHead..].
+  std::vector<std::string> pending;
+  size_t pendingHead = 0;
   // The same for ScrExpandString.
   std::deque<std::string> expansion;
   // The running line id; 1 after a reset.
@@ -33,7 +82,7 @@ struct ScrLexState {
   // a file counts), cleared once the line has been traced.
   int freshLine = 1;
   // The stream of the file being read, and the reader that reads it.
-  FILE* stream = nullptr;
+  CScrStream* stream = nullptr;
   CScriptReader* reader = nullptr;
   // Script-function calls being expanded, innermost last (records owned by the reader).
   std::vector<SCRFUNCTION*> callStack;
@@ -44,39 +93,18 @@ struct ScrLexState {
   // Live readers.
   int readers = 0;
 
-  // 0 turns the line cache off (the tests compare both ways).
-  int lineCacheEnabled = 1;
-  // The last long line read, so that cutting it into many tokens does not read it again for every
-  // token. Only used for a position strictly inside the line, in the same unchanged file.
-  struct LineCache {
-    bool valid = false;
-    FILE* stream = nullptr;
-    long start = 0;       // offset of raw[0]
-    long contentEnd = 0;  // offset just after the last byte of raw
-    long after = 0;       // offset just after the line terminator
-    std::string raw;
-    long long identity[5] = {};  // device, inode, size, modification time (s, ns)
-    // For cutting value lists in one pass: the last quote and parentheses of the line, and the
-    // next stop characters from the positions asked last.
-    size_t lastQuote = std::string::npos, lastOpen = std::string::npos, lastClose = std::string::npos;
-    struct NextOf {
-      const char* set;
-      size_t from = std::string::npos, at = std::string::npos;
-      // First index >= t of a character of `set` in `s` (npos when none). Asking for positions
-      // that move forward costs one pass over the line in all.
-      size_t Next(const std::string& s, size_t t) {
-        if (from == std::string::npos || t < from || t > at) {
-          from = t;
-          at = s.find_first_of(set, t);
-        }
-        return at;
-      }
-      void Reset() { from = at = std::string::npos; }
-    };
-    NextOf stops{"{}'"}, commas{","}, semis{";"}, opens{"(["};
-  } lineCache;
+  // The line being cut, and working buffers reused from token to token.
+  ScrLineScan line;
+  std::string token;
+  std::string scratch;
+  std::vector<std::string> pieces;
 
-  // Empties the line, token buffers, queues, the line cache and the current keyword.
+  bool HasPending() const { return pendingHead < pending.size(); }
+  void ClearPending() {
+    pending.clear();
+    pendingHead = 0;
+  }
+  // Empties the token buffers, queues, the line scan and the current keyword.
   void ClearBuffers();
 };
 

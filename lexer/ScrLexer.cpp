@@ -2,20 +2,20 @@
 //
 // Reading a token (ScrReadString):
 //   1. With pieces of an earlier token pending, the next piece is returned.
-//   2. Otherwise the rest of the current physical line is read from the stream position (a new
-//      line raises the line id), leading blanks and commas are skipped, and the token is cut off
-//      by the first rule that applies: a brace alone; a call `f(a, b)` up to its closing
+//   2. Otherwise the rest of the current physical line from the stream position is looked at (a
+//      new line raises the line id), leading blanks and commas are skipped, and the token is cut
+//      off by the first rule that applies: a brace alone; a call `f(a, b)` up to its closing
 //      parenthesis; the head of `if (...)` and its kin up to the parenthesis; a statement whole;
 //      anything else up to a brace, a comment or a comma at nesting depth 0. A comment (') and a
-//      ';' end the token too. The stream is set just after the token, so the next call reads the
-//      rest of the line again.
+//      ';' end the token too. The stream is left just after the token.
 //   3. The token is rewritten into statement pieces (lexer/ScrLexRules.cpp), queued, and the first
 //      piece is returned; inside a script-function expansion the call's arguments are put in for
 //      its parameters.
-#include <sys/stat.h>
-
+//
+// The script is in memory: a line is found once, and what the rules ask of the rest of the line
+// is answered from searches remembered while the line is cut (ScrLineScan), so a line of any
+// length is read in time linear in its length.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -35,7 +35,7 @@ namespace {
 constexpr size_t npos = std::string::npos;
 
 // Copies `text` into a caller's buffer of `room` bytes (room >= 1), truncating.
-void CopyBounded(char* out, const std::string& text, size_t room) {
+void CopyBounded(char* out, std::string_view text, size_t room) {
   size_t n = std::min(text.size(), room - 1);
   std::memcpy(out, text.data(), n);
   out[n] = '\0';
@@ -51,14 +51,12 @@ ScrLexState& ScrLex() {
 }
 
 void ScrLexState::ClearBuffers() {
-  line.clear();
   keyword.clear();
   curKeyword[0] = '\0';
-  pending.clear();
+  ClearPending();
   expansion.clear();
   freshLine = 1;  // the first line read afterwards is a fresh one too
-  lineCache.valid = false;
-  lineCache.raw.clear();
+  line.Forget();
 }
 
 void ScrLexAcquire() {
@@ -76,11 +74,17 @@ void ScrLexRelease() {
   // The last reader is gone: nothing it pointed at may stay behind. The include list lives on
   // until the host deletes it.
   s.ClearBuffers();
-  s.line.shrink_to_fit();
   s.keyword.shrink_to_fit();
   s.pending.shrink_to_fit();
   s.expansion.shrink_to_fit();
-  s.lineCache.raw.shrink_to_fit();
+  s.token.clear();
+  s.token.shrink_to_fit();
+  s.scratch.clear();
+  s.scratch.shrink_to_fit();
+  s.pieces.clear();
+  s.pieces.shrink_to_fit();
+  s.line.flags.clear();
+  s.line.flags.shrink_to_fit();
   s.callStack.clear();
   s.callStack.shrink_to_fit();
   s.stream = nullptr;
@@ -90,11 +94,8 @@ void ScrLexRelease() {
 
 void ScrLexResetBuffers() { ScrLex().ClearBuffers(); }
 
-void ScrSetCurrentStream(FILE* f) {
-  ScrLex().stream = f;
-  ScrLex().lineCache.valid = false;
-}
-FILE* ScrGetCurrentStream() { return ScrLex().stream; }
+void ScrSetCurrentStream(CScrStream* f) { ScrLex().stream = f; }
+CScrStream* ScrGetCurrentStream() { return ScrLex().stream; }
 void ScrSetCurrentReader(CScriptReader* reader) { ScrLex().reader = reader; }
 CScriptReader* ScrGetCurrentReader() { return ScrLex().reader; }
 
@@ -122,56 +123,50 @@ void ScrSetCurKeyWord(const char* keyword) {
 void ScrEnableLineCounter(int) {}
 
 // ---------------------------------------------------------------------------------------------
+// Saving and restoring the token reader's state.
+
+ScrLexMark ScrSaveLexState(const CScrStream* f) {
+  const ScrLexState& s = ScrLex();
+  ScrLexMark m;
+  m.pos = f ? f->Tell() : 0;
+  m.pending.assign(s.pending.begin() + static_cast<long>(s.pendingHead), s.pending.end());
+  m.lineId = s.lineId;
+  m.freshLine = s.freshLine;
+  m.curKeyword = s.curKeyword.data();
+  return m;
+}
+
+void ScrRestoreLexState(CScrStream* f, const ScrLexMark& m) {
+  ScrLexState& s = ScrLex();
+  if (f) f->Seek(m.pos);
+  s.ClearPending();
+  s.pending.assign(m.pending.begin(), m.pending.end());
+  s.lineId = m.lineId;
+  s.freshLine = m.freshLine;
+  ScrSetCurKeyWord(m.curKeyword.c_str());
+}
+
+ScrLexMark ScrBeginNestedRead(const CScrStream* f) {
+  ScrLexMark m = ScrSaveLexState(f);
+  ScrLex().ClearPending();
+  return m;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Line index.
 
 CLineCounter::~CLineCounter() = default;
 
-void CLineCounter::Reset() {
-  m_stream = nullptr;
-  m_entries.clear();
+void CLineCounter::Index(const CScrStream* f) {
+  if (f) m_source = f->SharedSource();
+  else m_source.reset();
 }
 
-void CLineCounter::Index(FILE* f) {
-  m_stream = f;
-  m_entries.assign(1, 0);
-  if (!f) return;
-  long keep = std::ftell(f);
-  if (std::fseek(f, 0, SEEK_SET) != 0) return;
-  // Starts of the lines after the first; a lone CR, LF and CR LF each end a line.
-  std::vector<long> starts;
-  long offset = 0;
-  bool afterCr = false;
-  char buf[1 << 16];
-  size_t got;
-  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    for (size_t i = 0; i < got; ++i, ++offset) {
-      char c = buf[i];
-      if (afterCr && c != '\n') starts.push_back(offset);  // the CR stood alone
-      afterCr = false;
-      if (c == '\n') starts.push_back(offset + 1);
-      else if (c == '\r') afterCr = true;
-    }
-  }
-  if (afterCr) starts.push_back(offset);
-  std::clearerr(f);
-  if (keep >= 0) std::fseek(f, keep, SEEK_SET);
-  // A line is entered one byte past its start: the position just after a terminator still
-  // belongs to the line it ends. A terminator at the very end begins no line.
-  for (long s : starts)
-    if (s < offset) m_entries.push_back(s + 1);
-}
+int CLineCounter::LineOfPosition(long pos) const { return m_source ? m_source->LineOfPosition(pos) : 1; }
 
-int CLineCounter::LineOfPosition(long pos) const {
-  if (m_entries.empty()) return 1;
-  auto it = std::upper_bound(m_entries.begin(), m_entries.end(), pos);
-  return std::max(1, static_cast<int>(it - m_entries.begin()));
-}
-
-int CLineCounter::LineOf(FILE* f) const {
-  if (!f || f != m_stream) return -1;
-  long pos = std::ftell(f);
-  if (pos < 0) return -1;
-  return LineOfPosition(pos);
+int CLineCounter::LineOf(const CScrStream* f) const {
+  if (!f || !m_source || &f->Source() != m_source.get()) return -1;
+  return m_source->LineOfPosition(f->Tell());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -213,20 +208,132 @@ void ScrGetInstanceSuffix(char* out) {
 
 namespace {
 
-// 1 when no byte is left at the stream's position.
-bool StreamEnded(FILE* f) {
-  int c = std::fgetc(f);
-  if (c == EOF) {
-    std::clearerr(f);
-    return true;
+using Q = ScrLineScan::Question;
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// Finds the physical line that holds `pos`, from `pos` to its terminator, and starts afresh the
+// searches remembered for it.
+void LoadLine(ScrLineScan& L, const CScrStream& f, size_t pos) {
+  const char* p = f.Text().data();
+  const size_t windowEnd = static_cast<size_t>(f.End());
+  const void* lf = std::memchr(p + pos, '\n', windowEnd - pos);
+  size_t term = lf ? static_cast<size_t>(static_cast<const char*>(lf) - p) : windowEnd;
+  if (const void* cr = std::memchr(p + pos, '\r', term - pos)) term = static_cast<size_t>(static_cast<const char*>(cr) - p);
+  size_t after = term;
+  if (term < windowEnd) {
+    after = term + 1;  // the terminator is consumed: LF, CR, or CR LF as one
+    if (p[term] == '\r' && after < windowEnd && p[after] == '\n') ++after;
   }
-  std::ungetc(c, f);
-  return false;
+  size_t end = term;
+  while (end > pos && p[end - 1] == '\t') --end;  // trailing tabs are not part of the line
+  L.text = p;
+  L.source = f.Source().Id();
+  L.windowEnd = windowEnd;
+  L.start = pos;
+  L.end = end;
+  L.after = after;
+  for (auto& m : L.memo) m.from = ScrLineScan::npos;
+  L.flagsBuilt = false;
 }
 
+// Quote parity and parenthesis depth before every byte of the line (ScrLineScan::flags).
+void BuildFlags(ScrLineScan& L) {
+  const size_t n = L.end - L.start;
+  L.flags.resize(n + 1);
+  const char* p = L.text + L.start;
+  bool quoted = false;
+  size_t depth = 0;
+  for (size_t i = 0; i < n; ++i) {
+    L.flags[i] = static_cast<uint8_t>((quoted ? 1 : 0) | (depth > 0 ? 2 : 0));
+    char c = p[i];
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted) {
+      if (c == '(') ++depth;
+      else if (c == ')' && depth > 0) --depth;
+    }
+  }
+  L.flags[n] = static_cast<uint8_t>((quoted ? 1 : 0) | (depth > 0 ? 2 : 0));
+  L.flagsBuilt = true;
+}
+
+uint8_t FlagsAt(ScrLineScan& L, size_t i) {
+  if (!L.flagsBuilt) BuildFlags(L);
+  return L.flags[i - L.start];
+}
+
+// 1 when an odd number of quotes stands between the line's start and `i`.
+int ParityAt(ScrLineScan& L, size_t i) { return FlagsAt(L, i) & 1; }
+
+// The first position in [t, end) that answers question `k`, or `end`.
+size_t Search(ScrLineScan& L, Q k, size_t t) {
+  const char* p = L.text;
+  const size_t e = L.end;
+  auto firstChar = [&](char c) {
+    const void* hit = std::memchr(p + t, c, e - t);
+    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - p) : e;
+  };
+  auto firstWhere = [&](auto pred) {
+    size_t i = t;
+    while (i < e && !pred(i)) ++i;
+    return i;
+  };
+  auto word = [&](const char* w, size_t n) {
+    return firstWhere([&](size_t i) { return p[i] == w[0] && i + n <= e && std::memcmp(p + i, w, n) == 0; });
+  };
+  auto outside = [&](int parity, const char* set) {
+    if (!L.flagsBuilt) BuildFlags(L);
+    const uint8_t* fl = L.flags.data() - L.start;
+    return firstWhere([&](size_t i) { return (fl[i] & 1) == parity && InSet(p[i], set); });
+  };
+  switch (k) {
+    case ScrLineScan::kOpenParen: return firstChar('(');
+    case ScrLineScan::kCloseParen: return firstChar(')');
+    case ScrLineScan::kOpenBrace: return firstChar('{');
+    case ScrLineScan::kBraceOrApostrophe: return firstWhere([&](size_t i) { return p[i] == '{' || p[i] == '\''; });
+    case ScrLineScan::kApostrophe: return firstChar('\'');
+    case ScrLineScan::kOperatorChar: return firstWhere([&](size_t i) { return InSet(p[i], "=+-*/%<>&"); });
+    case ScrLineScan::kEquals: return firstChar('=');
+    case ScrLineScan::kBracket: return firstChar('[');
+    case ScrLineScan::kPlusPlus: return word("++", 2);
+    case ScrLineScan::kMinusMinus: return word("--", 2);
+    case ScrLineScan::kReturnWord: return word("return ", 7);
+    case ScrLineScan::kInterfaceWord: return word("interface ", 10);
+    case ScrLineScan::kSpace: return firstChar(' ');
+    case ScrLineScan::kBraceOutside0: return outside(0, "{}");
+    case ScrLineScan::kBraceOutside1: return outside(1, "{}");
+    case ScrLineScan::kStopOutside0: return outside(0, "{}'");
+    case ScrLineScan::kStopOutside1: return outside(1, "{}'");
+    case ScrLineScan::kApostropheOutside0: return outside(0, "'");
+    case ScrLineScan::kApostropheOutside1: return outside(1, "'");
+    case ScrLineScan::kTopSemicolon: {
+      if (!L.flagsBuilt) BuildFlags(L);
+      const uint8_t* fl = L.flags.data() - L.start;
+      return firstWhere([&](size_t i) { return p[i] == ';' && (fl[i] & 3) == 0; });
+    }
+    case ScrLineScan::kQuestionCount: break;
+  }
+  return e;
+}
+
+// The first position at or after t (t in the line) that answers question `k`, or the line's end.
+// An answer is remembered; a later question from a position up to it is answered at once.
+size_t Next(ScrLineScan& L, Q k, size_t t) {
+  ScrLineScan::Memo& m = L.memo[k];
+  if (m.from != ScrLineScan::npos && t >= m.from && t <= m.at) return m.at;
+  m.from = t;
+  m.at = t >= L.end ? L.end : Search(L, k, t);
+  return m.at;
+}
+
+bool Has(ScrLineScan& L, Q k, size_t t) { return Next(L, k, t) < L.end; }
+
+Q ByParity(ScrLineScan& L, size_t t, Q even, Q odd) { return ParityAt(L, t) ? odd : even; }
+
 // Writes a fresh, non-empty line to the line trace unless the environment turned it off.
-void TraceLine(ScrLexState& s) {
-  if (!s.freshLine || s.line.empty()) return;
+void TraceLine(ScrLexState& s, const char* text, size_t len) {
+  if (!s.freshLine || len == 0) return;
   s.freshLine = 0;
   s.traceOn = 1;
   if (s.reader) {
@@ -234,10 +341,14 @@ void TraceLine(ScrLexState& s) {
     CSgEnvironment* env = m ? m->Environment() : nullptr;
     if (env && (env->Options() & SG_OPT_NO_LINE_TRACE)) s.traceOn = 0;
   }
-  if (s.traceOn) SgDumpString("c:\\script_lines.txt", 1, "%s\n", s.line.c_str());
+  if (s.traceOn) SgDumpString("c:\\script_lines.txt", 1, "%.*s\n", static_cast<int>(std::min<size_t>(len, 1u << 30)), text);
 }
 
 bool CurrentKeywordIs(const char* word) { return std::strcmp(ScrGetCurKeyWord(), word) == 0; }
+
+bool TextStartsWith(const char* p, size_t n, std::string_view w) {
+  return n >= w.size() && std::memcmp(p, w.data(), w.size()) == 0;
+}
 
 // Words whose values are paths or free text: a '(' in them never makes a call.
 constexpr const char* kTextKeywords[] = {"field", "bitmap", "string", "content", "bitmap_templ"};
@@ -248,155 +359,142 @@ constexpr const char* kStatementHeads[] = {"if(",      "if ",      "while(",  "w
                                            "Examine ", "branch(",  "branch ",  "Branch(",  "Branch ",
                                            "Leaf ",    "leaf "};
 
-// Does the rest of the line read as a call (rule for cutting at its closing parenthesis)?
-bool LineIsCall(const std::string& text) {
-  size_t open = text.find('('), close = text.find(')');
-  if (open == npos || close == npos || open == 0) return false;
-  size_t braceOrQuote = text.find_first_of("{'");
-  if (braceOrQuote != npos && braceOrQuote <= open) return false;
-  size_t apostrophe = text.find('\'');
-  if (apostrophe != npos && apostrophe <= close) return false;
+// The text begins with `word` once its blanks are ignored (`else if` is `elseif`). A quote can
+// never match a letter of the word, so blanks after one need no special care.
+bool BeginsWithWordIgnoringSpaces(const char* p, size_t n, const char* word) {
+  size_t i = 0;
+  for (const char* w = word; *w; ++w) {
+    while (i < n && p[i] == ' ') ++i;
+    if (i == n || p[i] != *w) return false;
+    ++i;
+  }
+  return true;
+}
+
+bool IsStatementHead(const char* p, size_t n) {
+  for (const char* h : kStatementHeads)
+    if (TextStartsWith(p, n, h)) return true;
+  return BeginsWithWordIgnoringSpaces(p, n, "elseif");
+}
+
+bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The rest of the line from t, as a declaration `[... interface ] type name [= value]` (the same
+// test as ScrIsDeclaration, answered without copying the rest).
+bool RestIsDeclaration(ScrLineScan& L, size_t t) {
+  const char* p = L.text;
+  const size_t e = L.end;
+  if (Has(L, ScrLineScan::kReturnWord, t)) return false;
+  size_t iface = Next(L, ScrLineScan::kInterfaceWord, t);
+  size_t u = iface < e ? iface + 10 : t;
+  size_t sp = Next(L, ScrLineScan::kSpace, u);
+  if (sp >= e) return false;
+  // The type word: [u, sp) without blanks around it.
+  size_t tb = u, te = sp;
+  while (tb < te && IsBlank(p[tb])) ++tb;
+  while (te > tb && IsBlank(p[te - 1])) --te;
+  if (tb == te || IsDigitChar(p[tb])) return false;
+  if (te - tb == 6 && std::memcmp(p + tb, "delete", 6) == 0) return false;
+  for (size_t i = tb; i < te; ++i)
+    if (InSet(p[i], "=+-/%()[]'")) return false;
+  // The name: after the space, up to '=', without blanks around it.
+  size_t a = sp + 1;
+  while (a < e && IsBlank(p[a])) ++a;
+  size_t b = Next(L, ScrLineScan::kEquals, a);
+  size_t nb = b;
+  while (nb > a && IsBlank(p[nb - 1])) --nb;
+  if (a >= nb || IsDigitChar(p[a])) return false;
+  for (size_t i = a; i < nb; ++i)
+    if (InSet(p[i], " =+-/%()'")) return false;
+  return true;
+}
+
+// The rest of the line from t, as a statement (the same test as ScrIsStatement).
+bool RestIsStatement(ScrLineScan& L, size_t t) {
+  const char* p = L.text + t;
+  const size_t n = L.end - t;
+  if (Has(L, ByParity(L, t, ScrLineScan::kBraceOutside0, ScrLineScan::kBraceOutside1), t)) return false;
+  if (Has(L, ScrLineScan::kEquals, t) && p[0] != '(' && p[0] != '/') return true;
+  if (TextStartsWith(p, n, "class ") || TextStartsWith(p, n, "segment ")) return false;
+  if (TextStartsWith(p, n, "return ") || (n == 6 && std::memcmp(p, "return", 6) == 0)) return true;
+  if (TextStartsWith(p, n, "break") || TextStartsWith(p, n, "delete ")) return true;
+  if (Has(L, ScrLineScan::kPlusPlus, t) || Has(L, ScrLineScan::kMinusMinus, t) || Has(L, ScrLineScan::kBracket, t))
+    return true;
+  return RestIsDeclaration(L, t);
+}
+
+// Does the rest of the line from t read as a call (the rule for cutting at its closing
+// parenthesis)? t is not at the line's end and the text there is no brace.
+bool RestIsCall(ScrLineScan& L, size_t t) {
+  const char* p = L.text;
+  const size_t e = L.end;
+  size_t open = Next(L, ScrLineScan::kOpenParen, t), close = Next(L, ScrLineScan::kCloseParen, t);
+  if (open >= e || close >= e || open == t) return false;
+  size_t braceOrQuote = Next(L, ScrLineScan::kBraceOrApostrophe, t);
+  if (braceOrQuote < e && braceOrQuote <= open) return false;
+  size_t apostrophe = Next(L, ScrLineScan::kApostrophe, t);
+  if (apostrophe < e && apostrophe <= close) return false;
   for (const char* w : kTextKeywords)
-    if (CurrentKeywordIs(w) || StartsWith(text, w)) return false;
-  return !ScrIsOperatorExpression(text.c_str());
+    if (CurrentKeywordIs(w) || TextStartsWith(p + t, e - t, w)) return false;
+  // Not an operator expression: no '{', an operator, and wrapped in parentheses or under `type`
+  // (the rest cannot begin with '(' here).
+  if (Has(L, ScrLineScan::kOpenBrace, t) || !Has(L, ScrLineScan::kOperatorChar, t)) return true;
+  return !CurrentKeywordIs("type");
 }
 
-// Lines at least this long are kept in the line cache.
-constexpr size_t kCachedLineMin = 4096;
-
-// What identifies the file behind a stream and its state: device, inode, size, modification time.
-bool FileIdentity(FILE* f, long long (&id)[5]) {
-  struct stat st;
-  if (fstat(fileno(f), &st) != 0) return false;
-  id[0] = static_cast<long long>(st.st_dev);
-  id[1] = static_cast<long long>(st.st_ino);
-  id[2] = static_cast<long long>(st.st_size);
-  id[3] = static_cast<long long>(st.st_mtim.tv_sec);
-  id[4] = static_cast<long long>(st.st_mtim.tv_nsec);
-  return true;
-}
-
-// The rest of a long line from `pos`, when the line cache holds it; the stream is then left after
-// the line terminator, as reading it would.
-bool ReadFromLineCache(FILE* f, ScrLexState& s, long pos) {
-  ScrLexState::LineCache& c = s.lineCache;
-  if (!c.valid || c.stream != f || pos <= c.start || pos >= c.contentEnd) return false;
-  long long id[5];
-  if (!FileIdentity(f, id) || !std::equal(std::begin(id), std::end(id), std::begin(c.identity))) {
-    c.valid = false;
-    return false;
+// The first ';' outside quotes and parentheses in [t, limit), or npos.
+size_t TopLevelSemicolon(ScrLineScan& L, size_t t, size_t limit) {
+  if ((FlagsAt(L, t) & 3) == 0) {  // the line's own quote and depth count agree with t's
+    size_t at = Next(L, ScrLineScan::kTopSemicolon, t);
+    return at < limit ? at : npos;
   }
-  s.line.assign(c.raw, static_cast<size_t>(pos - c.start), std::string::npos);
-  std::fseek(f, c.after, SEEK_SET);
-  return true;
+  size_t at = FindTopLevel(std::string_view(L.text + t, limit - t), ';');
+  return at == npos ? npos : t + at;
 }
 
-// The common case inside a long cached line, a value followed by a comma (`1, 2, 3, ...`), cut
-// without looking at the rest of the line again: no quote and no call can follow, and neither a
-// ';' nor a bracket comes before the next brace or comment. Anything else takes the full way.
-bool CutValueFromLineCache(FILE* f, ScrLexState& s, long pos, std::string& token) {
-  ScrLexState::LineCache& c = s.lineCache;
-  if (s.freshLine || !c.valid || c.stream != f || pos <= c.start || pos >= c.contentEnd) return false;
-  const std::string& raw = c.raw;
-  size_t t = raw.find_first_not_of(" \t,", static_cast<size_t>(pos - c.start));
-  if (t == npos || raw[t] == '{' || raw[t] == '}') return false;
-  if (c.lastQuote != npos && c.lastQuote >= t) return false;
-  if (c.lastOpen != npos && c.lastOpen >= t && c.lastClose != npos && c.lastClose >= t) return false;
-  size_t stop = c.stops.Next(raw, t);
-  size_t headEnd = stop == npos ? raw.size() : stop;
-  size_t comma = c.commas.Next(raw, t);
-  if (comma == npos || comma >= headEnd) return false;
-  size_t semi = c.semis.Next(raw, t);
-  if (semi != npos && semi < headEnd) return false;
-  size_t open = c.opens.Next(raw, t);
-  if (open != npos && open < comma) return false;
-  long long id[5];
-  if (!FileIdentity(f, id) || !std::equal(std::begin(id), std::end(id), std::begin(c.identity))) {
-    c.valid = false;
-    return false;
-  }
-  token.assign(raw, t, comma - t);
-  std::replace(token.begin(), token.end(), '\t', ' ');
-  while (!token.empty() && token.back() == ' ') token.pop_back();
-  std::fseek(f, c.start + static_cast<long>(comma), SEEK_SET);
-  return true;
-}
-
-// Reads the rest of the physical line at the stream position and cuts the first token off it,
-// leaving the stream just after the token. False at the end of the file.
-bool CutToken(FILE* f, ScrLexState& s, std::string& token) {
+// Cuts the first token off the rest of the physical line at the stream position and leaves the
+// stream just after it. False at the end of the input.
+bool CutToken(CScrStream* f, ScrLexState& s, std::string& token) {
   token.clear();
-  long start = std::ftell(f);
-  if (start < 0 || StreamEnded(f)) return false;
-  if (CutValueFromLineCache(f, s, start, token)) return true;
-  // Inside a cached line the byte before `start` is part of the line: no new line begins.
-  if (!ReadFromLineCache(f, s, start)) {
-    if (start > 0 && std::fseek(f, start - 1, SEEK_SET) == 0) {
-      int prev = std::fgetc(f);
-      if (prev == '\n' || prev == '\r') {
-        ++s.lineId;
-        s.freshLine = 1;
-      }
-    }
-
-    // The line, read whole; its terminator (LF, CR LF or CR) is consumed and not stored.
-    s.line.clear();
-    for (int c; (c = std::fgetc(f)) != EOF;) {
-      if (c == '\n') break;
-      if (c == '\r') {
-        int next = std::fgetc(f);
-        if (next != '\n' && next != EOF) std::ungetc(next, f);
-        break;
-      }
-      s.line.push_back(static_cast<char>(c));
-    }
-    std::clearerr(f);
-
-    ScrLexState::LineCache& c = s.lineCache;
-    c.valid = false;
-    if (s.lineCacheEnabled && s.line.size() >= kCachedLineMin && FileIdentity(f, c.identity)) {
-      c.valid = true;
-      c.stream = f;
-      c.start = start;
-      c.contentEnd = start + static_cast<long>(s.line.size());
-      c.after = std::ftell(f);
-      c.raw = s.line;
-      c.lastQuote = c.raw.rfind('"');
-      c.lastOpen = c.raw.rfind('(');
-      c.lastClose = c.raw.rfind(')');
-      for (auto* n : {&c.stops, &c.commas, &c.semis, &c.opens}) n->Reset();
-    }
+  if (f->AtEnd()) return false;
+  const char* p = f->Text().data();
+  const size_t pos = static_cast<size_t>(f->Tell());
+  if (pos > 0 && IsLineEnd(p[pos - 1])) {
+    ++s.lineId;
+    s.freshLine = 1;
   }
-  while (!s.line.empty() && s.line.back() == '\t') s.line.pop_back();
-  TraceLine(s);
+  ScrLineScan& L = s.line;
+  if (!L.Holds(f->Source().Id(), static_cast<size_t>(f->End()), pos)) LoadLine(L, *f, pos);
+  const size_t e = L.end;
+  const size_t from = std::min(pos, e);
+  TraceLine(s, p + from, e - from);
 
-  size_t skip = s.line.find_first_not_of(" \t,");
-  if (skip == npos) skip = s.line.size();
-  const std::string text = s.line.substr(skip);
-  const long base = start + static_cast<long>(skip);  // file offset of text[0]
-  long seekTo = -1;                                    // -1: stay after the line terminator
-  size_t end = text.size();                            // the token is text[0, end)
+  size_t t = from;  // the token begins after leading blanks and commas
+  while (t < e && (p[t] == ' ' || p[t] == '\t' || p[t] == ',')) ++t;
+  size_t end = e;          // the token is [t, end) before comments and ';' are cut off
+  size_t seekTo = npos;    // npos: the stream goes after the line terminator
+  size_t semicolon = npos;
+  bool semicolonKnown = false;
 
-  if (!text.empty() && (text[0] == '{' || text[0] == '}')) {
-    end = 1;
-    if (text.size() > 1) seekTo = base + 1;
-  } else if (text.empty()) {
-    end = 0;
-  } else if (LineIsCall(text)) {
-    size_t open = text.find('(');
-    bool head = ScrWordAlike(text.c_str(), "elseif");
-    for (const char* h : kStatementHeads) head = head || StartsWith(text, h);
-    if (head) {
+  if (t < e && (p[t] == '{' || p[t] == '}')) {
+    end = t + 1;
+    if (e > t + 1) seekTo = t + 1;
+  } else if (t == e) {
+    end = e;
+  } else if (RestIsCall(L, t)) {
+    size_t open = Next(L, ScrLineScan::kOpenParen, t);
+    if (IsStatementHead(p + t, e - t)) {
       end = open;
-      seekTo = base + static_cast<long>(open);
-    } else if (!ScrIsStatement(text.c_str())) {
+      seekTo = open;
+    } else if (!RestIsStatement(L, t)) {
       // f(a, (b)) x: up to the parenthesis that closes the call.
       int depth = 0;
-      for (size_t k = 0; k < text.size(); ++k) {
-        char c = text[k];
+      for (size_t k = t; k < e; ++k) {
+        char c = p[k];
         if (c == '{' || c == '}') {
           end = k;
-          seekTo = base + static_cast<long>(k);
+          seekTo = k;
           break;
         }
         if (c == '\'') break;
@@ -405,7 +503,7 @@ bool CutToken(FILE* f, ScrLexState& s, std::string& token) {
         } else if (c == ')') {
           if (depth < 2) {
             end = k + 1;
-            seekTo = base + static_cast<long>(k + 1);
+            seekTo = k + 1;
             break;
           }
           --depth;
@@ -413,44 +511,39 @@ bool CutToken(FILE* f, ScrLexState& s, std::string& token) {
       }
     }
   } else {
-    bool quoted = false;
-    for (size_t k = 0; k < text.size(); ++k) {
-      char c = text[k];
-      if (c == '"') quoted = !quoted;
-      if (quoted) continue;
-      if (c == '{' || c == '}') {
-        end = k;
-        seekTo = base + static_cast<long>(k);
-        break;
-      }
-      if (c == '\'') {
-        end = k;  // the rest of the line is a comment
-        break;
-      }
+    // Up to a brace or a comment outside quotes; then, unless a ';' cuts the token, up to its
+    // first comma outside quotes and brackets.
+    size_t stop = Next(L, ByParity(L, t, ScrLineScan::kStopOutside0, ScrLineScan::kStopOutside1), t);
+    if (stop < e) {
+      end = stop;
+      if (p[stop] != '\'') seekTo = stop;  // after a comment the rest of the line is skipped
     }
-    std::string_view head(text.data(), end);
-    if (FindTopLevel(head, ';') == npos) {
-      size_t comma = FindTopLevel(head, ',', "([", ")]");
+    semicolon = TopLevelSemicolon(L, t, end);
+    semicolonKnown = true;
+    if (semicolon == npos) {
+      size_t comma = FindTopLevel(std::string_view(p + t, end - t), ',', "([", ")]");
       if (comma != npos) {
-        end = comma;
-        seekTo = base + static_cast<long>(comma);
+        end = t + comma;
+        seekTo = end;
       }
     }
   }
 
   // A comment ends the token; so does a ';' outside quotes and parentheses, after which the
   // stream goes on.
-  std::string_view cut(text.data(), end);
-  size_t apostrophe = FindUnquoted(cut, '\'');
-  if (apostrophe != npos) cut = cut.substr(0, apostrophe);
-  size_t semi = FindTopLevel(cut, ';');
-  if (semi != npos) {
-    cut = cut.substr(0, semi);
-    seekTo = base + static_cast<long>(semi) + 1;
+  size_t apostrophe = Next(L, ByParity(L, t, ScrLineScan::kApostropheOutside0, ScrLineScan::kApostropheOutside1), t);
+  if (apostrophe < end) end = apostrophe;
+  if (!semicolonKnown) {
+    size_t at = FindTopLevel(std::string_view(p + t, end - t), ';');
+    semicolon = at == npos ? npos : t + at;
   }
-  if (seekTo >= 0) std::fseek(f, seekTo, SEEK_SET);
+  if (semicolon != npos && semicolon < end) {
+    end = semicolon;
+    seekTo = semicolon + 1;
+  }
+  f->Seek(static_cast<long>(seekTo == npos ? L.after : seekTo));
 
-  token.assign(cut);
+  token.assign(p + t, end - t);
   std::replace(token.begin(), token.end(), '\t', ' ');
   while (!token.empty() && token.back() == ' ') token.pop_back();
   return true;
@@ -529,59 +622,69 @@ void SubstituteArguments(std::string& piece, const SCRFUNCTION& fn) {
   piece = std::move(out);
 }
 
-}  // namespace
 
-int ScrInputEnded(FILE* f) {
-  if (!ScrLex().pending.empty()) return 0;
-  return (!f || StreamEnded(f)) ? 1 : 0;
+// Can the statement rewriting change this token? Only '+', '-', '*', '/' (compound assignments,
+// increments) and ',' (declaration lists) can make it do anything, and a leading '(' keeps it.
+bool MayRewrite(const std::string& token) {
+  if (token.empty() || token[0] == '(') return false;
+  for (char c : token)
+    if (c == '+' || c == '-' || c == '*' || c == '/' || c == ',') return true;
+  return false;
 }
 
-int ScrReadString(FILE* f, std::string& out) {
+}  // namespace
+
+int ScrInputEnded(CScrStream* f) {
+  if (ScrLex().HasPending()) return 0;
+  return (!f || f->AtEnd()) ? 1 : 0;
+}
+
+int ScrReadString(CScrStream* f, std::string& out) {
   ScrLexState& s = ScrLex();
   out.clear();
-  if (s.pending.empty()) {
+  if (s.HasPending()) {
+    out = std::move(s.pending[s.pendingHead++]);
+    if (!s.HasPending()) s.ClearPending();
+  } else {
     if (!f) return 0;
-    std::string token;
+    std::string& token = s.token;
     if (!CutToken(f, s, token)) return 0;
-    // Names and fields written in quotes lose the quotes and are taken as written.
     if ((CurrentKeywordIs("name") || CurrentKeywordIs("field") || CurrentKeywordIs("content")) &&
         token.size() >= 2 && token.front() == '"' && token.back() == '"') {
-      s.pending.push_back(token.substr(1, token.size() - 2));
+      // Names and fields written in quotes lose the quotes and are taken as written.
+      out.assign(token, 1, token.size() - 2);
+    } else if (!MayRewrite(token)) {
+      if (token.empty()) return 1;
+      out.assign(token);
     } else {
-      std::vector<std::string> pieces;
-      ScrRewriteStatement(token, pieces);
-      for (std::string& p : pieces) s.pending.push_back(std::move(p));
+      s.pieces.clear();
+      ScrRewriteStatement(token, s.pieces);
+      if (s.pieces.empty()) return 1;  // dropped by the rewriting
+      out = std::move(s.pieces[0]);
+      for (size_t i = 1; i < s.pieces.size(); ++i) s.pending.push_back(std::move(s.pieces[i]));
     }
-    if (s.pending.empty()) return 1;  // empty, or dropped by the rewriting
   }
-  out = std::move(s.pending.front());
-  s.pending.pop_front();
   int result = CountChar(out, '"') == 1 ? 0 : 1;
   if (!s.callStack.empty()) SubstituteArguments(out, *s.callStack.back());
   return result;
 }
 
-int ScrReadString(FILE* f, char* out) {
-  std::string token;
+int ScrReadString(CScrStream* f, char* out) {
+  std::string& token = ScrLex().scratch;
   int r = ScrReadString(f, token);
   if (out) CopyBounded(out, token, SCR_TOKEN_BUFFER);
   return r;
 }
 
-int ScrReadKeyword(FILE* f, std::string& out) {
+int ScrReadKeyword(CScrStream* f, std::string& out) {
   ScrLexState& s = ScrLex();
   out.clear();
   if (ScrInputEnded(f)) return 0;
-  std::string token;
-  ScrReadString(f, token);
-  while (token.empty() && !ScrInputEnded(f)) {
-    if (!ScrReadString(f, token)) {
-      out = token;
-      return 0;
-    }
+  ScrReadString(f, out);
+  while (out.empty() && !ScrInputEnded(f)) {
+    if (!ScrReadString(f, out)) return 0;
   }
-  if (token.empty()) return 0;
-  out = std::move(token);
+  if (out.empty()) return 0;
 
   int result = ScrIsKeywordLike(out.c_str());
   if (ScrIsKeyword(out.c_str())) ScrNormalizeString(out);
@@ -596,9 +699,41 @@ int ScrReadKeyword(FILE* f, std::string& out) {
   return result;
 }
 
-int ScrReadKeyword(FILE* f, char* out) {
-  std::string token;
+int ScrReadKeyword(CScrStream* f, char* out) {
+  std::string& token = ScrLex().scratch;
   int r = ScrReadKeyword(f, token);
   if (out) CopyBounded(out, token, SCR_TOKEN_BUFFER);
   return r;
+}
+
+int ScrTakeBrace(CScrStream* f, char brace) {
+  ScrLexMark mark = ScrSaveLexState(f);
+  std::string tok;
+  ScrReadKeyword(f, tok);
+  if (tok.size() == 1 && tok[0] == brace) return 1;
+  ScrRestoreLexState(f, mark);
+  return 0;
+}
+
+void ScrSkipBlock(CScrStream* f) {
+  ScrLexState& s = ScrLex();
+  ScrLexMark mark = ScrSaveLexState(f);
+  std::string tok;
+  // The block may open on a later line: blank rests of lines give empty tokens, passed over.
+  while (tok.empty() && !ScrInputEnded(f)) ScrReadString(f, tok);
+  if (tok.empty() || tok[0] != '{') {
+    ScrRestoreLexState(f, mark);
+    return;
+  }
+  // A counter follows the nesting, so no recursion is needed. Only a token's first character can
+  // be a brace, so outside an expansion (whose arguments may change a piece) the tokens are cut
+  // and not rewritten.
+  long depth = 1;
+  while (depth > 0 && !ScrInputEnded(f)) {
+    if (s.HasPending() || !s.callStack.empty()) ScrReadString(f, tok);
+    else if (!CutToken(f, s, tok)) break;
+    if (tok.empty()) continue;
+    if (tok[0] == '{') ++depth;
+    else if (tok[0] == '}') --depth;
+  }
 }

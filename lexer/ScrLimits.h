@@ -28,3 +28,14 @@ constexpr int SCR_MAX_INCLUDE_DEPTH = 100;      // include within include
 constexpr int SCR_MAX_EXPANSION_DEPTH = 200;    // script function expanded within an expansion
 constexpr int SCR_MAX_REPEAT_UNROLL = 100000;   // iterations a repeat block may unroll
 constexpr int SCR_MAX_EXPRESSION_DEPTH = 200;   // nested sub-expressions in the compiler
+
+// --- amplification ---
+// One ReadXScript may read, in the files it includes and the script-function bodies it expands
+// (each expansion counts its whole body), at most FACTOR times the size of its own file, and
+// never less than MIN bytes. Past that the script stops with a message naming the limit: a small
+// file whose functions call each other twice over, or that includes one large file many times,
+// cannot make the reader work for hours.
+constexpr long long SCR_EXPANDED_TEXT_MIN = 8LL << 20;  // 8 MiB
+constexpr long long SCR_EXPANDED_TEXT_FACTOR = 100;
+// The module tree grows no deeper than SCR_MAX_BLOCK_DEPTH below the root either: reopening a
+// qualified path (`module a:a:a { module a { } }`) would otherwise deepen it at block depth 1.

@@ -37,18 +37,13 @@ long long ToInteger(const std::string& s) {
 
 template <class T>
 T Saturate(long long v) {
-  if (v < static_cast<long long>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
-  if (v > static_cast<long long>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
-  return static_cast<T>(v);
+  return ScrNarrow<T>(v);
 }
 
 // A real truncated towards zero, saturated to the range of T (NaN gives 0).
 template <class T>
 T TruncateReal(double d) {
-  if (std::isnan(d)) return 0;
-  if (d <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
-  if (d >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
-  return static_cast<T>(d);
+  return ScrNarrow<T>(d);
 }
 
 // Integer quotient and product of two values already in range of T. A zero divisor gives 0;
@@ -127,7 +122,7 @@ void Convert(const std::string& tok, long& out) { out = ConvertLong(tok); }
 // --- readers ----------------------------------------------------------------------------------
 
 template <class T>
-int ReadValues(FILE* f, T* out, int n) {
+int ReadValues(CScrStream* f, T* out, int n) {
   if (!f || ScrInputEnded(f)) return 0;
   if (n < 1) return 1;
   std::string& tok = ScrLex().keyword;
@@ -139,45 +134,30 @@ int ReadValues(FILE* f, T* out, int n) {
   return 1;
 }
 
-// Finds the next '}' from the stream position, ignoring every token rule. On success `close` is
-// the position just after it and the stream is back at `start`; otherwise the stream is at the
-// end.
-bool FindClosingBrace(FILE* f, long start, long& close) {
-  for (int c; (c = std::fgetc(f)) != EOF;) {
-    if (c == '}') {
-      close = std::ftell(f);
-      std::fseek(f, start, SEEK_SET);
-      return true;
-    }
-  }
-  std::clearerr(f);
-  return false;
-}
-
-// Where a reader that scans up to '}' began: the stream position and the pieces then pending,
-// so that a failed read puts both back.
-struct ScanStart {
-  long pos;
-  std::deque<std::string> pending;
-};
-
-void Restore(FILE* f, ScanStart& s) {
-  std::fseek(f, s.pos, SEEK_SET);
-  ScrLex().pending = std::move(s.pending);
+// Finds the next '}' from the stream position, ignoring every token rule: `close` is the
+// position just after it. The stream is not moved.
+bool FindClosingBrace(CScrStream* f, long& close) {
+  std::string_view text = f->Text();
+  const size_t from = static_cast<size_t>(f->Tell()), end = static_cast<size_t>(f->End());
+  const void* hit = std::memchr(text.data() + from, '}', end - from);
+  if (!hit) return false;
+  close = static_cast<long>(static_cast<const char*>(hit) - text.data()) + 1;
+  return true;
 }
 
 // Leaves the stream so that the next token read is the '}' just before `close`.
-void FinishAtBrace(FILE* f, long close) {
-  std::fseek(f, close - 1, SEEK_SET);
-  ScrLex().pending.clear();
+void FinishAtBrace(CScrStream* f, long close) {
+  f->Seek(close - 1);
+  ScrLex().ClearPending();
 }
 
 template <class T>
-int ReadAllValues(FILE* f, T* out, int& count, int max, bool storeEmpty) {
+int ReadAllValues(CScrStream* f, T* out, int& count, int max, bool storeEmpty) {
   if (!f || ScrInputEnded(f)) return 0;
-  ScanStart start{std::ftell(f), ScrLex().pending};
+  const ScrLexMark start = ScrSaveLexState(f);
   long close = 0;
-  if (!FindClosingBrace(f, start.pos, close)) {
+  if (!FindClosingBrace(f, close)) {
+    f->Seek(f->End());
     count = 0;
     return 1;
   }
@@ -192,7 +172,7 @@ int ReadAllValues(FILE* f, T* out, int& count, int max, bool storeEmpty) {
       continue;
     }
     if (ScrIsQuotedString(tok.c_str())) {
-      Restore(f, start);
+      ScrRestoreLexState(f, start);
       return 0;
     }
     Convert(tok, out[count++]);
@@ -203,15 +183,15 @@ int ReadAllValues(FILE* f, T* out, int& count, int max, bool storeEmpty) {
 
 }  // namespace
 
-int ScrReadValues(FILE* f, float* out, int n) { return ReadValues(f, out, n); }
-int ScrReadValues(FILE* f, double* out, int n) { return ReadValues(f, out, n); }
-int ScrReadValues(FILE* f, int* out, int n) { return ReadValues(f, out, n); }
-int ScrReadValues(FILE* f, long* out, int n) { return ReadValues(f, out, n); }
+int ScrReadValues(CScrStream* f, float* out, int n) { return ReadValues(f, out, n); }
+int ScrReadValues(CScrStream* f, double* out, int n) { return ReadValues(f, out, n); }
+int ScrReadValues(CScrStream* f, int* out, int n) { return ReadValues(f, out, n); }
+int ScrReadValues(CScrStream* f, long* out, int n) { return ReadValues(f, out, n); }
 
-int ScrReadAllValues(FILE* f, float* out, int& count, int max) { return ReadAllValues(f, out, count, max, false); }
-int ScrReadAllValues(FILE* f, int* out, int& count, int max) { return ReadAllValues(f, out, count, max, true); }
+int ScrReadAllValues(CScrStream* f, float* out, int& count, int max) { return ReadAllValues(f, out, count, max, false); }
+int ScrReadAllValues(CScrStream* f, int* out, int& count, int max) { return ReadAllValues(f, out, count, max, true); }
 
-int ScrReadBool(FILE* f, int& out) {
+int ScrReadBool(CScrStream* f, int& out) {
   if (!f || ScrInputEnded(f)) return 0;
   std::string& tok = ScrLex().keyword;
   if (!ScrReadString(f, tok)) return 0;
@@ -226,15 +206,18 @@ int ScrReadBool(FILE* f, int& out) {
   return 0;
 }
 
-int ScrReadAllVariables(FILE* f, std::list<CSgVariable*>& vars) {
+int ScrReadAllVariables(CScrStream* f, std::list<CSgVariable*>& vars) {
   if (!f || ScrInputEnded(f)) return 0;
-  ScanStart start{std::ftell(f), ScrLex().pending};
+  const ScrLexMark start = ScrSaveLexState(f);
   long close = 0;
-  if (!FindClosingBrace(f, start.pos, close)) return 1;
+  if (!FindClosingBrace(f, close)) {
+    f->Seek(f->End());
+    return 1;
+  }
   CScriptReader* reader = ScrGetCurrentReader();
   CSgModule* module = reader ? reader->CurrentModule() : nullptr;
   if (!module) {
-    Restore(f, start);
+    ScrRestoreLexState(f, start);
     return 0;
   }
   std::string& tok = ScrLex().keyword;
@@ -264,7 +247,7 @@ int ScrReadAllVariables(FILE* f, std::list<CSgVariable*>& vars) {
     } else {
       var = module->FindVariable(tok.c_str(), 0);
       if (!var) {
-        Restore(f, start);
+        ScrRestoreLexState(f, start);
         return 0;
       }
     }

@@ -7,40 +7,66 @@
 // report.
 #pragma once
 
-#include <cstdio>
+#include <cmath>
+#include <limits>
 #include <list>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "lexer/ScrApi.h"
 
 class CScriptReader;
+class CScrStream;
 class CSgVariable;
 
 // Reads n values into out[0..n-1]. A quoted string leaves its slot unchanged. Returns 0 at the
 // end of the input or when a token cannot be read (the values already stored stay); 1 otherwise,
 // also for n < 1 without reading. Integer quotients by zero give 0; integer results outside the
 // type's range saturate.
-SCR_API int ScrReadValues(FILE* f, float* out, int n);
-SCR_API int ScrReadValues(FILE* f, double* out, int n);
-SCR_API int ScrReadValues(FILE* f, int* out, int n);
-SCR_API int ScrReadValues(FILE* f, long* out, int n);
+SCR_API int ScrReadValues(CScrStream* f, float* out, int n);
+SCR_API int ScrReadValues(CScrStream* f, double* out, int n);
+SCR_API int ScrReadValues(CScrStream* f, int* out, int n);
+SCR_API int ScrReadValues(CScrStream* f, long* out, int n);
 
 // Reads values up to the next '}' into out[0..max-1]; `count` receives how many were stored.
 // The float form skips empty tokens, the int form stores 0 for them. Values beyond `max` are
 // passed over. Afterwards the next token read is the '}'. Returns 0 (stream back where it began)
 // when a value is a quoted string; 1 otherwise, with count 0 and the stream at the end when no
 // '}' follows.
-SCR_API int ScrReadAllValues(FILE* f, float* out, int& count, int max);
-SCR_API int ScrReadAllValues(FILE* f, int* out, int& count, int max);
+SCR_API int ScrReadAllValues(CScrStream* f, float* out, int& count, int max);
+SCR_API int ScrReadAllValues(CScrStream* f, int* out, int& count, int max);
 
 // Reads TRUE or FALSE (any letter case) into `out`; 0 for anything else (`out` unchanged).
-SCR_API int ScrReadBool(FILE* f, int& out);
+SCR_API int ScrReadBool(CScrStream* f, int& out);
 
 // Reads values up to the next '}' as runtime variables of the current reader's current module:
 // literals become temporary variables (string, int, float for fewer than 6 decimals, else
 // double), other tokens name existing variables. Returns 0 (stream back where it began) when a
 // name is not found or no reader is current.
-SCR_API int ScrReadAllVariables(FILE* f, std::list<CSgVariable*>& vars);
+SCR_API int ScrReadAllVariables(CScrStream* f, std::list<CSgVariable*>& vars);
+
+// --- the checked narrowing of script numbers --------------------------------------------------
+// Every conversion of a script number to a narrower type goes through ScrNarrow: a real is
+// truncated towards zero, NaN gives 0, and a value outside the range of T gives T's nearest
+// bound (1e40 -> INT_MAX, -1e40 -> INT_MIN). A plain static_cast of such values is undefined.
+template <class T, class S>
+  requires(std::is_integral_v<T> && std::is_floating_point_v<S>)
+T ScrNarrow(S value) {
+  const double d = static_cast<double>(value);
+  if (std::isnan(d)) return 0;
+  // The bounds as doubles are exact powers of two (or their negatives), or exact small values.
+  if (d <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
+  if (d >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
+  return static_cast<T>(d);
+}
+template <class T, class S>
+  requires(std::is_integral_v<T> && std::is_integral_v<S>)
+T ScrNarrow(S value) {
+  if (std::cmp_less(value, std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
+  if (std::cmp_greater(value, std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
+  return static_cast<T>(value);
+}
 
 // --- string utilities -------------------------------------------------------------------------
 // Trim: leading tabs, line feeds and spaces; trailing tabs, line feeds, carriage returns, spaces.

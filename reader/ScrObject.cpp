@@ -19,41 +19,27 @@ CScrObject::CScrObject(CScriptReader* reader) : m_reader(reader) {}
 
 CScrObject::~CScrObject() = default;
 
-void CScrObject::SkipBlock(FILE* f) {
+void CScrObject::SkipBlock(CScrStream* f) {
   if (m_reader) m_reader->SkipBlock(f);
 }
 
-void CScrObject::OtherKeyword(FILE* f, const char*) { SkipBlock(f); }
+void CScrObject::OtherKeyword(CScrStream* f, const char*) { SkipBlock(f); }
 
-int CScrObject::ReadSubKeyword(FILE*, const char*) { return SCR_SUB_UNKNOWN; }
+int CScrObject::ReadSubKeyword(CScrStream*, const char*) { return SCR_SUB_UNKNOWN; }
 
-int CScrObject::UnknownSubKeyword(FILE* f, const char* keyword) {
+int CScrObject::UnknownSubKeyword(CScrStream* f, const char* keyword) {
   ReportInvalidKeyword(f, keyword);
   SkipBlock(f);
   return SCR_SUB_OK;
 }
 
-int CScrObject::OpenBrace(FILE* f) {
-  long pos = std::ftell(f);
-  std::string tok;
-  ScrReadKeyword(f, tok);
-  if (tok == "{") return 1;
-  std::fseek(f, pos, SEEK_SET);
-  return 0;
-}
+int CScrObject::OpenBrace(CScrStream* f) { return ScrTakeBrace(f, '{'); }
 
-int CScrObject::CloseBrace(FILE* f) {
-  long pos = std::ftell(f);
-  std::string tok;
-  ScrReadKeyword(f, tok);
-  if (tok == "}") return 1;
-  std::fseek(f, pos, SEEK_SET);
-  return 0;
-}
+int CScrObject::CloseBrace(CScrStream* f) { return ScrTakeBrace(f, '}'); }
 
 // The closing brace of a value is taken only when an opening one was: a value written without
 // braces must not swallow the brace that closes the enclosing block.
-int CScrObject::ReadValueString(FILE* f, std::string& out) {
+int CScrObject::ReadValueString(CScrStream* f, std::string& out) {
   int braced = OpenBrace(f);
   out.clear();
   // A brace that ends its line leaves the value on the next line; blank rests are passed over.
@@ -63,14 +49,14 @@ int CScrObject::ReadValueString(FILE* f, std::string& out) {
   return ok;
 }
 
-int CScrObject::ReadValueBool(FILE* f, int& out) {
+int CScrObject::ReadValueBool(CScrStream* f, int& out) {
   int braced = OpenBrace(f);
   int ok = ScrReadBool(f, out);
   if (braced) CloseBrace(f);
   return ok;
 }
 
-int CScrObject::ReadBlock(FILE* f, long* totalTick, bool bSilentEnd) {
+int CScrObject::ReadBlock(CScrStream* f, long* totalTick, bool bSilentEnd) {
   ScrTickScope ticks(totalTick);
   OpenBrace(f);
   int result = 1;
@@ -92,23 +78,23 @@ int CScrObject::ReadBlock(FILE* f, long* totalTick, bool bSilentEnd) {
   return 0;
 }
 
-void CScrObject::Report(ScrTextId id, FILE* f, std::initializer_list<ScrArg> args) {
+void CScrObject::Report(ScrTextId id, CScrStream* f, std::initializer_list<ScrArg> args) {
   if (m_reader) m_reader->Report(id, f, args);
 }
 
-void CScrObject::ReportInvalidKeyword(FILE* f, const char* word) {
+void CScrObject::ReportInvalidKeyword(CScrStream* f, const char* word) {
   Report(ScrTextId::err_invalid_keyword, f, {word, ScrGetCurKeyWord()});
 }
 
-void CScrObject::ReportNotKeyword(FILE* f, const char* token) {
+void CScrObject::ReportNotKeyword(CScrStream* f, const char* token) {
   Report(ScrTextId::err_not_keyword, f, {token, ScrGetCurKeyWord()});
 }
 
-void CScrObject::ReportInvalidString(FILE* f, const char* value) {
+void CScrObject::ReportInvalidString(CScrStream* f, const char* value) {
   Report(ScrTextId::err_invalid_string, f, {value, ScrGetCurKeyWord()});
 }
 
-int CScrObject::ReadNested(CScrObject& nested, FILE* f) {
+int CScrObject::ReadNested(CScrObject& nested, CScrStream* f) {
   if (!m_reader || !m_reader->EnterBlock(f)) {
     SkipBlock(f);
     return 0;

@@ -10,7 +10,7 @@
 // take and skips their blocks, and ends at the closing brace. A reader only supplies what differs.
 #pragma once
 
-#include <cstdio>
+
 #include <initializer_list>
 #include <string>
 #include <unordered_map>
@@ -21,6 +21,7 @@
 #include "reader/ScrText.h"
 
 class CScriptReader;
+class CScrStream;
 class CKvoObject;
 
 // What a sub-keyword handler reports back to ReadBlock.
@@ -39,7 +40,7 @@ class SCR_API CScrObject {
   CScrObject& operator=(const CScrObject&) = delete;
 
   // Reads the block whose keyword has just been consumed; non-zero on success.
-  virtual int Read(FILE* f) = 0;
+  virtual int Read(CScrStream* f) = 0;
 
   // The runtime object this reader built, handed over to the caller (who then owns it), or null.
   virtual CKvoObject* TakeObject() { return nullptr; }
@@ -52,43 +53,43 @@ class SCR_API CScrObject {
 
   // Skips the block that follows, if the next token opens one; nested braces are counted and
   // braces inside quotes or comments do not count.
-  void SkipBlock(FILE* f);
+  void SkipBlock(CScrStream* f);
 
  protected:
   // Called when the closing brace of the block is met.
   virtual void Finish() {}
   // A keyword this reader does not know: the base skips the block that follows it.
-  virtual void OtherKeyword(FILE* f, const char* keyword);
+  virtual void OtherKeyword(CScrStream* f, const char* keyword);
   // One sub-keyword of this reader (see ScrSubResult). The base knows none.
-  virtual int ReadSubKeyword(FILE* f, const char* keyword);
+  virtual int ReadSubKeyword(CScrStream* f, const char* keyword);
   // A recognised word that ReadSubKeyword did not take: the base reports it as an invalid keyword
   // and skips its block. Returns SCR_SUB_OK to go on, SCR_SUB_STOP to stop the block.
-  virtual int UnknownSubKeyword(FILE* f, const char* keyword);
+  virtual int UnknownSubKeyword(CScrStream* f, const char* keyword);
 
   // The shared reading loop. Returns 1 when the block was read, 0 when a value was rejected or
   // the block ended on a token that is not a recognised word (reported, unless bSilentEnd: the
   // variable and geometry readers end there silently with the result so far). The elapsed
   // milliseconds are added to *totalTick when given.
-  int ReadBlock(FILE* f, long* totalTick = nullptr, bool bSilentEnd = false);
+  int ReadBlock(CScrStream* f, long* totalTick = nullptr, bool bSilentEnd = false);
 
   // --- value helpers: each takes the optional braces around the values (a closing brace only
   // when an opening one was taken) ---
-  int OpenBrace(FILE* f);   // consumes a '{' when one follows; 1 when it did
-  int CloseBrace(FILE* f);  // consumes a '}' when one follows; 1 when it did
-  int ReadValueString(FILE* f, std::string& out);  // one token
-  int ReadValueBool(FILE* f, int& out);            // TRUE or FALSE, any letter case
+  int OpenBrace(CScrStream* f);   // consumes a '{' when one follows; 1 when it did
+  int CloseBrace(CScrStream* f);  // consumes a '}' when one follows; 1 when it did
+  int ReadValueString(CScrStream* f, std::string& out);  // one token
+  int ReadValueBool(CScrStream* f, int& out);            // TRUE or FALSE, any letter case
   template <class T>
-  int ReadValueNumbers(FILE* f, T* out, int n);    // n numbers (see ScrReadValues)
+  int ReadValueNumbers(CScrStream* f, T* out, int n);    // n numbers (see ScrReadValues)
 
   // --- reporting: the file name and the line of the stream position are put in front ---
-  void Report(ScrTextId id, FILE* f, std::initializer_list<ScrArg> args = {});
-  void ReportInvalidKeyword(FILE* f, const char* word);  // "无效关键字", with the current keyword
-  void ReportNotKeyword(FILE* f, const char* token);      // "不是关键字", with the current keyword
-  void ReportInvalidString(FILE* f, const char* value);   // "无效字符串", with the current keyword
+  void Report(ScrTextId id, CScrStream* f, std::initializer_list<ScrArg> args = {});
+  void ReportInvalidKeyword(CScrStream* f, const char* word);  // "无效关键字", with the current keyword
+  void ReportNotKeyword(CScrStream* f, const char* token);      // "不是关键字", with the current keyword
+  void ReportInvalidString(CScrStream* f, const char* value);   // "无效字符串", with the current keyword
 
   // Runs a nested reader's Read under the block-depth bound; 0 when the bound was reached
   // (reported) or the nested Read failed.
-  int ReadNested(CScrObject& nested, FILE* f);
+  int ReadNested(CScrObject& nested, CScrStream* f);
 
  private:
   int m_reference = 0;
@@ -99,11 +100,11 @@ class SCR_API CScrObject {
 // A reader's sub-keywords as a hashed table from the word to a member handler:
 //
 //     static const ScrSubKeywords<CScrZRect> kSubs = {{"bitmap", &CScrZRect::ReadBitmap}, ...};
-//     int ReadSubKeyword(FILE* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
+//     int ReadSubKeyword(CScrStream* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
 template <class T>
 class ScrSubKeywords {
  public:
-  using Handler = int (T::*)(FILE*, const char* keyword);
+  using Handler = int (T::*)(CScrStream*, const char* keyword);
   ScrSubKeywords(std::initializer_list<std::pair<const char*, Handler>> entries) {
     for (const auto& e : entries) m_map.emplace(e.first, e.second);
   }
@@ -111,7 +112,7 @@ class ScrSubKeywords {
     auto it = m_map.find(keyword);
     return it == m_map.end() ? nullptr : it->second;
   }
-  int Dispatch(T* self, FILE* f, const char* keyword) const {
+  int Dispatch(T* self, CScrStream* f, const char* keyword) const {
     Handler h = Find(keyword);
     return h ? (self->*h)(f, keyword) : SCR_SUB_UNKNOWN;
   }
@@ -136,7 +137,7 @@ class ScrTickScope {
 #include "lexer/ScrValues.h"
 
 template <class T>
-int CScrObject::ReadValueNumbers(FILE* f, T* out, int n) {
+int CScrObject::ReadValueNumbers(CScrStream* f, T* out, int n) {
   int braced = OpenBrace(f);
   int ok = ScrReadValues(f, out, n);
   if (braced) CloseBrace(f);

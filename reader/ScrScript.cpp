@@ -115,7 +115,7 @@ CScrScript::CScrScript(CScriptReader* reader) : CScrObject(reader) {}
 CScrScript::~CScrScript() = default;
 
 // script [{] keyword ... }
-int CScrScript::Read(FILE* f) {
+int CScrScript::Read(CScrStream* f) {
   ScrTickScope ticks(&m_totalTick);
   OpenBrace(f);
   std::string tok;
@@ -137,7 +137,7 @@ int CScrScript::Read(FILE* f) {
   }
 }
 
-int CScrScript::Dispatch(FILE* f, const std::string& token) {
+int CScrScript::Dispatch(CScrStream* f, const std::string& token) {
   std::string name;
   if (ScrIsModuleToken(token, &name)) return ReadModule(f, name);
 
@@ -159,7 +159,7 @@ int CScrScript::Dispatch(FILE* f, const std::string& token) {
   return NotYetReadable(f, token);
 }
 
-int CScrScript::NotYetReadable(FILE* f, const std::string& token) {
+int CScrScript::NotYetReadable(CScrStream* f, const std::string& token) {
   ReportInvalidKeyword(f, token.c_str());
   SkipBlock(f);
   return 1;
@@ -169,14 +169,14 @@ int CScrScript::NotYetReadable(FILE* f, const std::string& token) {
 // Directives
 
 // version [{] number [}]
-int CScrScript::ReadVersion(FILE* f, const std::string&) {
+int CScrScript::ReadVersion(CScrStream* f, const std::string&) {
   float v = 0;
   ReadValueNumbers(f, &v, 1);
-  m_version = static_cast<int>(v * 100.0f);
+  m_version = ScrNarrow<int>(v * 100.0f);
   return 1;
 }
 
-int CScrScript::ReadModule(FILE* f, const std::string& name) {
+int CScrScript::ReadModule(CScrStream* f, const std::string& name) {
   return ScrReadModuleBlock(ScriptReader(), f, name);
 }
 
@@ -184,7 +184,7 @@ int CScrScript::ReadModule(FILE* f, const std::string& name) {
 //
 // Tokens do not end at blanks, so `define { N 3 }` arrives as the one token "N 3": the name and
 // the value are split at the first blank; a name that stands alone takes the next token as value.
-int CScrScript::ReadDefine(FILE* f, const std::string&) {
+int CScrScript::ReadDefine(CScrStream* f, const std::string&) {
   std::string name, value;
   OpenBrace(f);
   ScrReadString(f, name);
@@ -200,9 +200,9 @@ int CScrScript::ReadDefine(FILE* f, const std::string&) {
   ScrTrimString(value);
   // A value with a '.' is a real, kept truncated (flag 2); otherwise an integer (flag 1).
   if (value.find('.') != std::string::npos)
-    ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(static_cast<long long>(std::atof(value.c_str()))), 2);
+    ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(ScrNarrow<long long>(std::atof(value.c_str()))), 2);
   else
-    ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(std::atoi(value.c_str())), 1);
+    ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(ScrNarrow<int>(std::strtoll(value.c_str(), nullptr, 10))), 1);
   return 1;
 }
 
@@ -212,20 +212,20 @@ namespace {
 class CScrBackground : public CScrObject {
  public:
   using CScrObject::CScrObject;
-  int Read(FILE* f) override { return ReadBlock(f); }
+  int Read(CScrStream* f) override { return ReadBlock(f); }
 
  protected:
-  int ReadSubKeyword(FILE* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
+  int ReadSubKeyword(CScrStream* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
 
  private:
-  int ReadBitmap(FILE* f, const char*) {
+  int ReadBitmap(CScrStream* f, const char*) {
     std::string name;
     ReadValueString(f, name);
     std::string path = ScrGetWholePathname(ScriptReader()->WorkDirectory(), name.c_str());
     SgSetBackgroundImage(path.c_str());
     return SCR_SUB_OK;
   }
-  int ReadColor(FILE* f, const char*) {
+  int ReadColor(CScrStream* f, const char*) {
     float c[16] = {};
     int count = 0;
     int braced = OpenBrace(f);
@@ -250,10 +250,10 @@ const ScrSubKeywords<CScrBackground> CScrBackground::kSubs = {
 class CScrZRect : public CScrObject {
  public:
   using CScrObject::CScrObject;
-  int Read(FILE* f) override { return ReadBlock(f); }
+  int Read(CScrStream* f) override { return ReadBlock(f); }
 
  protected:
-  int ReadSubKeyword(FILE* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
+  int ReadSubKeyword(CScrStream* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
 
   void Finish() override {
     std::string bitmap;
@@ -269,11 +269,11 @@ class CScrZRect : public CScrObject {
   }
 
  private:
-  int ReadBitmap(FILE* f, const char*) { return ReadValueString(f, m_bitmap) ? SCR_SUB_OK : SCR_SUB_FAIL; }
-  int ReadField(FILE* f, const char*) { return ReadValueString(f, m_field) ? SCR_SUB_OK : SCR_SUB_FAIL; }
-  int ReadPosition(FILE* f, const char*) { return ReadValueNumbers(f, m_position, 2) ? SCR_SUB_OK : SCR_SUB_FAIL; }
-  int ReadSize(FILE* f, const char*) { return ReadValueNumbers(f, m_size, 2) ? SCR_SUB_OK : SCR_SUB_FAIL; }
-  int ReadTransparency(FILE* f, const char*) {
+  int ReadBitmap(CScrStream* f, const char*) { return ReadValueString(f, m_bitmap) ? SCR_SUB_OK : SCR_SUB_FAIL; }
+  int ReadField(CScrStream* f, const char*) { return ReadValueString(f, m_field) ? SCR_SUB_OK : SCR_SUB_FAIL; }
+  int ReadPosition(CScrStream* f, const char*) { return ReadValueNumbers(f, m_position, 2) ? SCR_SUB_OK : SCR_SUB_FAIL; }
+  int ReadSize(CScrStream* f, const char*) { return ReadValueNumbers(f, m_size, 2) ? SCR_SUB_OK : SCR_SUB_FAIL; }
+  int ReadTransparency(CScrStream* f, const char*) {
     return ReadValueNumbers(f, &m_transparency, 1) ? SCR_SUB_OK : SCR_SUB_FAIL;
   }
 
@@ -295,18 +295,18 @@ const ScrSubKeywords<CScrZRect> CScrZRect::kSubs = {
 
 }  // namespace
 
-int CScrScript::ReadBackground(FILE* f, const std::string&) {
+int CScrScript::ReadBackground(CScrStream* f, const std::string&) {
   CScrBackground r(ScriptReader());
   return ReadNested(r, f);
 }
 
-int CScrScript::ReadZRect(FILE* f, const std::string&) {
+int CScrScript::ReadZRect(CScrStream* f, const std::string&) {
   CScrZRect r(ScriptReader());
   return ReadNested(r, f);
 }
 
 // include [{] file [}]
-int CScrScript::ReadInclude(FILE* f, const std::string&) {
+int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
   CScriptReader* outer = ScriptReader();
   std::string name;
   ReadValueString(f, name);
@@ -316,28 +316,30 @@ int CScrScript::ReadInclude(FILE* f, const std::string&) {
   }
   // The work directory first, then the directory of the including file.
   std::string path = ScrGetWholePathname(outer->WorkDirectory(), name.c_str());
-  FILE* probe = ScrOpenScriptFile(path.c_str(), outer->Encoding(), nullptr);
-  if (!probe) {
+  ScrOpenError error = ScrOpenError::None;
+  std::unique_ptr<CScrStream> file = ScrOpenScriptFile(path.c_str(), outer->Encoding(), nullptr, &error);
+  if (!file && error == ScrOpenError::NotFound) {
     std::string dir = outer->FileName();
     size_t cut = dir.find_last_of('/');
     if (cut == std::string::npos) cut = dir.find_last_of('\\');
     dir = cut == std::string::npos ? std::string() : dir.substr(0, cut + 1);
     path = dir + name;
-    probe = ScrOpenScriptFile(path.c_str(), outer->Encoding(), nullptr);
+    file = ScrOpenScriptFile(path.c_str(), outer->Encoding(), nullptr, &error);
   }
-  if (!probe) {
-    Report(ScrTextId::err_include_not_found, f, {path});
+  if (!file) {
+    if (error == ScrOpenError::NotRegular) Report(ScrTextId::err_not_regular_file, f, {path});
+    else Report(ScrTextId::err_include_not_found, f, {path});
     return 1;
   }
-  std::fclose(probe);
 
   if (outer->IncludeDepth() >= SCR_MAX_INCLUDE_DEPTH) {
     Report(ScrTextId::err_include_too_deep, f, {name, SCR_MAX_INCLUDE_DEPTH});
     return 0;
   }
+  if (!outer->ChargeText(static_cast<long long>(file->Source().Size()), f)) return 0;
   if (!outer->EnterBlock(f)) return 0;
 
-  int includeLine = outer->LineOf(f);
+  ScrLexMark includer = ScrBeginNestedRead(f);
   long savedTick = m_totalTick;
   int result;
   {
@@ -350,10 +352,18 @@ int CScrScript::ReadInclude(FILE* f, const std::string&) {
     inner.Functions() = outer->Functions();
     inner.SetIncludeDepth(outer->IncludeDepth() + 1);
     inner.m_blockDepth = outer->m_blockDepth;
-    // The inner reader names the file by its filesystem path, so its messages point at it.
-    result = inner.ReadXScript(ScrToFsPath(path).c_str(), outer->bLoadModel(), outer->bCheckGrammar());
+    inner.ShareBudget(*outer);
+    // The inner reader names the file by its filesystem path, so its messages point at it. The
+    // file was read once, above; the grammar check, when asked for, reads it by its path.
+    const std::string fsPath = ScrToFsPath(path);
+    if (outer->bCheckGrammar() && !inner.CheckGrammar(fsPath.c_str())) {
+      result = 0;
+    } else {
+      inner.m_lastEncoding = outer->m_lastEncoding;
+      result = inner.ReadStream(file.get(), fsPath.c_str(), outer->bLoadModel(), outer->bCheckGrammar());
+    }
 
-    ScrSetLineId(includeLine);
+    ScrRestoreLexState(f, includer);
     outer->Functions() = inner.Functions();
     outer->AddMessages(inner.Messages());
     ScrSetCurrentReader(outer);
@@ -365,7 +375,7 @@ int CScrScript::ReadInclude(FILE* f, const std::string&) {
   return result;
 }
 
-int CScrScript::ReadScriptFunction(FILE* f, const std::string& token) {
+int CScrScript::ReadScriptFunction(CScrStream* f, const std::string& token) {
   return ScrDefineOrCallFunction(ScriptReader(), f, token, &m_objects, true);
 }
 
@@ -401,7 +411,7 @@ CSgModule* FindModuleBelow(CSgModule* from, const std::string& path) {
 
 // The names of a module block are taken below the current module: `module Inc` inside
 // `module Other` is Other:Inc even when the root also has a module Inc.
-int ScrReadModuleBlock(CScriptReader* reader, FILE* f, const std::string& name) {
+int ScrReadModuleBlock(CScriptReader* reader, CScrStream* f, const std::string& name) {
   CSgModule* current = reader->CurrentModule();
   CSgModule* module = FindModuleBelow(current, name);
   if (!module) {
@@ -417,6 +427,15 @@ int ScrReadModuleBlock(CScriptReader* reader, FILE* f, const std::string& name) 
         return 1;
       }
       own = name.substr(colon + 1);
+    }
+    // The tree grows no deeper than blocks may nest: reopening a qualified path adds a level at
+    // block depth 1, and a very deep tree costs every walk over it.
+    int depth = 1;
+    for (CSgModule* m = parent; m->Parent(); m = m->Parent()) ++depth;
+    if (depth > SCR_MAX_BLOCK_DEPTH) {
+      reader->Report(ScrTextId::err_block_too_deep, f, {SCR_MAX_BLOCK_DEPTH, ScrGetCurKeyWord()});
+      reader->SkipBlock(f);
+      return 0;
     }
     module = new CSgModule(own.c_str());
     parent->AddChild(module);
@@ -436,7 +455,7 @@ int ScrReadModuleBlock(CScriptReader* reader, FILE* f, const std::string& name) 
   return result;
 }
 
-int ScrDefineOrCallFunction(CScriptReader* reader, FILE* f, const std::string& token,
+int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::string& token,
                             std::vector<CKvoObject*>* objects, bool bMayDefine) {
   auto rec = std::make_shared<SCRFUNCTION>();
   rec->module = reader->CurrentModule();
@@ -473,32 +492,36 @@ int ScrDefineOrCallFunction(CScriptReader* reader, FILE* f, const std::string& t
     return 0;
   }
 
-  FILE* body = ScrOpenScriptFile(fn->fileName.c_str(), reader->Encoding(), nullptr);
-  if (!body) {
+  if (!fn->source) {
     reader->Report(ScrTextId::err_function_file_not_found, f, {fn->fileName});
     return 1;
   }
   if (ScrCallContextDepth() >= SCR_MAX_EXPANSION_DEPTH) {
     reader->Report(ScrTextId::err_expansion_too_deep, f, {fn->name, SCR_MAX_EXPANSION_DEPTH});
-    std::fclose(body);
     return 0;
   }
-  if (!reader->EnterBlock(f)) {
-    std::fclose(body);
-    return 0;
-  }
+  // The body is read again from the text kept with the record: a window on it, so that messages
+  // name the lines where the body is written.
+  CScrStream body(fn->source, fn->bodyStart, fn->bodyEnd);
+  if (!reader->ChargeText(body.End() - body.Begin(), f)) return 0;
+  if (!reader->EnterBlock(f)) return 0;
 
+  // A function that calls itself gets its own arguments back when the inner call is done.
+  std::vector<std::string> outerArgs = std::move(fn->args);
   fn->args = args;
   ++fn->instance;
-  int callLine = reader->LineOf(f);
   std::string savedName = reader->FileName();
+  CScrStream* savedStream = ScrGetCurrentStream();
+  ScrLexMark caller = ScrBeginNestedRead(f);
   ScrPushCallContext(fn);
   ScrSetLineId(fn->bodyLine);
+  ScrSetCurrentStream(&body);
   reader->SetFileName(fn->fileName.c_str(), nullptr);
   int result;
   {
-    CScrFunction expansion(reader, fn->bodyStart, fn->bodyEnd);
-    result = expansion.Read(body);
+    CScrFunction expansion(reader);
+    result = expansion.Read(&body);
+    // What the body's readers created is filed here, once; calls inside the body filed theirs.
     for (CKvoObject* o : expansion.Objects()) {
       if (!reader->AddObject(o)) {
         delete o;  // no collection takes it: nobody else would free it
@@ -506,11 +529,13 @@ int ScrDefineOrCallFunction(CScriptReader* reader, FILE* f, const std::string& t
       }
       if (objects) objects->push_back(o);
     }
+    if (objects) objects->insert(objects->end(), expansion.Filed().begin(), expansion.Filed().end());
   }
   ScrPopCallContext();
-  ScrSetLineId(callLine);
+  ScrRestoreLexState(f, caller);
+  ScrSetCurrentStream(savedStream);
   reader->SetFileName(savedName.c_str(), nullptr);
-  std::fclose(body);
+  fn->args = std::move(outerArgs);
   reader->LeaveBlock();
   return result ? 1 : 0;
 }

@@ -6,7 +6,7 @@
 // their place in it.
 #pragma once
 
-#include <cstdio>
+
 #include <string>
 #include <vector>
 
@@ -22,7 +22,7 @@ class SCR_API CScrScript : public CScrObject {
   explicit CScrScript(CScriptReader* reader);
   ~CScrScript() override;
 
-  int Read(FILE* f) override;
+  int Read(CScrStream* f) override;
 
   // The `version` value x 100, truncated.
   void GetVersion(int& v) const { v = m_version; }
@@ -34,21 +34,21 @@ class SCR_API CScrScript : public CScrObject {
   static long m_totalTick;
 
   // Handler of one top-level keyword: returns 0 to stop the script block.
-  using Handler = int (CScrScript::*)(FILE* f, const std::string& token);
+  using Handler = int (CScrScript::*)(CScrStream* f, const std::string& token);
 
  private:
   friend struct ScrScriptTable;
-  int Dispatch(FILE* f, const std::string& token);
-  int NotYetReadable(FILE* f, const std::string& token);
+  int Dispatch(CScrStream* f, const std::string& token);
+  int NotYetReadable(CScrStream* f, const std::string& token);
 
   // Directives.
-  int ReadModule(FILE* f, const std::string& token);
-  int ReadVersion(FILE* f, const std::string& token);
-  int ReadDefine(FILE* f, const std::string& token);
-  int ReadBackground(FILE* f, const std::string& token);
-  int ReadZRect(FILE* f, const std::string& token);
-  int ReadInclude(FILE* f, const std::string& token);
-  int ReadScriptFunction(FILE* f, const std::string& token);
+  int ReadModule(CScrStream* f, const std::string& token);
+  int ReadVersion(CScrStream* f, const std::string& token);
+  int ReadDefine(CScrStream* f, const std::string& token);
+  int ReadBackground(CScrStream* f, const std::string& token);
+  int ReadZRect(CScrStream* f, const std::string& token);
+  int ReadInclude(CScrStream* f, const std::string& token);
+  int ReadScriptFunction(CScrStream* f, const std::string& token);
 
   int m_version = 0;
   std::vector<CKvoObject*> m_objects;
@@ -58,7 +58,7 @@ class SCR_API CScrScript : public CScrObject {
 // the module under the current one (a qualified `parent:child` names the parent from the current
 // module), pushes it, reads the block with a fresh CScrScript and pops it. Returns 0 when the
 // block's reading stopped; a missing parent is reported and the block skipped (result 1).
-SCR_API int ScrReadModuleBlock(CScriptReader* reader, FILE* f, const std::string& name);
+SCR_API int ScrReadModuleBlock(CScriptReader* reader, CScrStream* f, const std::string& name);
 
 // True when `token` begins with `module`, `Module` or `MODULE`; *name gets the rest, trimmed.
 SCR_API bool ScrIsModuleToken(const std::string& token, std::string* name);
@@ -68,5 +68,5 @@ SCR_API bool ScrIsModuleToken(const std::string& token, std::string* name);
 // (bMayDefine); inside a body it must be known. A call expands the body; objects it creates are
 // filed with AddObject and appended to `objects`. Returns 0 when the reading of the enclosing
 // block must stop.
-SCR_API int ScrDefineOrCallFunction(CScriptReader* reader, FILE* f, const std::string& token,
+SCR_API int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::string& token,
                                     std::vector<CKvoObject*>* objects, bool bMayDefine);

@@ -53,18 +53,20 @@ CScriptReader::~CScriptReader() {
   m_script.reset();
   // A reader that is still the lexer's current reader must not be left behind as a dangling one.
   if (ScrGetCurrentReader() == this) ScrSetCurrentReader(nullptr);
-  if (ScrGetCurrentStream() && ScrGetCurrentStream() == m_lineCounter.Stream())
+  if (ScrGetCurrentStream() && &ScrGetCurrentStream()->Source() == m_lineCounter.Source())
     ScrSetCurrentStream(nullptr);
   ScrLexRelease();
 }
 
-void CScriptReader::SetFileName(const char* name, FILE* f) {
+void CScriptReader::SetFileName(const char* name, CScrStream* f) {
   m_fileName = name ? name : "";
   if (!f) return;
   m_lineCounter.Index(f);
   ScrSetCurrentStream(f);
   ScrResetLineId();
 }
+
+void CScriptReader::ShareBudget(CScriptReader& outer) { m_budget = &outer.Budget(); }
 
 void CScriptReader::GetStepLevel(char* out) const {
   std::string s = StepIndent();
@@ -84,17 +86,38 @@ int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGramm
   if (bCheckGrammar && !CheckGrammar(path)) return 0;
 
   ScrDetectedEncoding detected = ScrDetectedEncoding::Ascii;
-  FILE* f = ScrOpenScriptFile(path, m_encoding, &detected);
+  ScrOpenError error = ScrOpenError::None;
+  std::unique_ptr<CScrStream> f = ScrOpenScriptFile(path, m_encoding, &detected, &error);
   if (!f) {
     m_fileName = path;
-    Report(ScrTextId::msg_fail_to_find_file, nullptr, {path});
+    if (error == ScrOpenError::NotRegular) Report(ScrTextId::err_not_regular_file, nullptr, {path});
+    else Report(ScrTextId::msg_fail_to_find_file, nullptr, {path});
     return 0;
   }
   m_lastEncoding = detected;
+  return ReadStream(f.get(), path, bLoadModel, bCheckGrammar);
+}
+
+int CScriptReader::ReadXScriptText(const char* name, std::string bytes, int bLoadModel, int bCheckGrammar) {
+  ScrDetectedEncoding detected = ScrDetectedEncoding::Ascii;
+  auto source = ScrDecodeScript(name ? name : "", std::move(bytes), m_encoding, &detected);
+  m_lastEncoding = detected;
+  CScrStream f(std::move(source));
+  return ReadStream(&f, name ? name : "", bLoadModel, bCheckGrammar);
+}
+
+int CScriptReader::ReadStream(CScrStream* f, const char* name, int bLoadModel, int bCheckGrammar) {
+  // The text all includes and expansions of this read may take together: the outermost reader
+  // sets it from its own file, included files draw on the same allowance.
+  if (!m_budget) {
+    long long size = static_cast<long long>(f->Source().Size());
+    m_ownBudget.limit = std::max<long long>(SCR_EXPANDED_TEXT_MIN, size * SCR_EXPANDED_TEXT_FACTOR);
+    m_ownBudget.used = 0;
+  }
 
   ScrSetCurrentReader(this);
   ScrLexResetBuffers();
-  SetFileName(path, f);
+  SetFileName(name, f);
   m_bLoadModel = bLoadModel;
   m_bCheckGrammar = bCheckGrammar;
   if (m_workDir.empty()) m_workDir = SgHostDirectory();
@@ -110,11 +133,21 @@ int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGramm
     if (!result) break;
   }
 
-  std::fclose(f);
   if (ScrGetCurrentStream() == f) ScrSetCurrentStream(nullptr);
   m_lineCounter.Reset();
   if (m_root) m_root->BuildSequence();
   return result;
+}
+
+int CScriptReader::ChargeText(long long bytes, CScrStream* f) {
+  ScrReadBudget& b = Budget();
+  if (b.used + bytes > b.limit) {
+    if (!b.reported) Report(ScrTextId::err_text_budget, f, {b.limit});
+    b.reported = true;
+    return 0;
+  }
+  b.used += bytes;
+  return 1;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -213,26 +246,9 @@ void CScriptReader::AddAnimations(std::list<CKvoObject*>& anims) {
 // ---------------------------------------------------------------------------------------------
 // Skipping
 
-void CScriptReader::SkipBlock(FILE* f) {
-  long pos = std::ftell(f);
-  std::string tok;
-  // The block may open on a later line: blank rests of lines give empty tokens, passed over.
-  while (tok.empty() && !ScrInputEnded(f)) ScrReadString(f, tok);
-  if (tok.empty() || tok[0] != '{') {
-    std::fseek(f, pos, SEEK_SET);
-    return;
-  }
-  // Brace counting needs no recursion: a counter follows the nesting.
-  long depth = 1;
-  while (depth > 0 && !ScrInputEnded(f)) {
-    ScrReadString(f, tok);
-    if (tok.empty()) continue;
-    if (tok[0] == '{') ++depth;
-    else if (tok[0] == '}') --depth;
-  }
-}
+void CScriptReader::SkipBlock(CScrStream* f) { ScrSkipBlock(f); }
 
-void CScriptReader::OtherKeyword(FILE* f, const char*) { SkipBlock(f); }
+void CScriptReader::OtherKeyword(CScrStream* f, const char*) { SkipBlock(f); }
 
 // ---------------------------------------------------------------------------------------------
 // Messages
@@ -293,16 +309,15 @@ void CScriptReader::GetMessageA(char* out) const {
   out[n] = '\0';
 }
 
-int CScriptReader::LineOf(FILE* f) const {
+int CScriptReader::LineOf(CScrStream* f) const {
   if (!f) f = ScrGetCurrentStream();
-  int line = m_lineCounter.LineOf(f);
-  // A stream that is not the indexed file (a script-function body read from its own file) is
-  // placed by the running line id, which the expansion sets to the body's line.
-  if (line < 0) line = ScrGetLineId();
-  return line;
+  // Every stream is a window on a source with its own line index: the line is the one the author
+  // wrote in the file where the text stands, whatever path led there.
+  if (f) return f->Line();
+  return ScrGetLineId();
 }
 
-void CScriptReader::Report(ScrTextId id, FILE* f, std::initializer_list<ScrArg> args) {
+void CScriptReader::Report(ScrTextId id, CScrStream* f, std::initializer_list<ScrArg> args) {
   ReportAtLine(id, ScrTextIsLocated(id) ? LineOf(f) : -1, args);
 }
 
@@ -330,7 +345,7 @@ void CScriptReader::ReportAtLine(ScrTextId id, int line, std::initializer_list<S
   PushEntry(text, ScrTextSeverity(id), m_fileName, line, statementAt);
 }
 
-int CScriptReader::EnterBlock(FILE* f) {
+int CScriptReader::EnterBlock(CScrStream* f) {
   if (m_blockDepth >= SCR_MAX_BLOCK_DEPTH) {
     Report(ScrTextId::err_block_too_deep, f, {SCR_MAX_BLOCK_DEPTH, ScrGetCurKeyWord()});
     return 0;

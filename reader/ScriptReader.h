@@ -6,7 +6,6 @@
 // and the multi-text documents, and the CScrScript of the last `script` block.
 #pragma once
 
-#include <cstdio>
 #include <list>
 #include <memory>
 #include <string>
@@ -66,10 +65,14 @@ class SCR_API CScriptReader {
   // grammar check fails, or a keyword reader stops the script.
   int ReadXScript(const char* path, int bLoadModel = 1, int bCheckGrammar = 1);
 
+  // Reads a script held in memory (standard input, a host's buffer), named `name` in messages;
+  // the bytes are decoded as ReadXScript decodes a file. The grammar check is not run on it.
+  int ReadXScriptText(const char* name, std::string bytes, int bLoadModel = 1, int bCheckGrammar = 0);
+
   // The grammar pre-pass over a whole file; 1 when it passed.
   int CheckGrammar(const char* path);
 
-  void SetFileName(const char* name, FILE* f);
+  void SetFileName(const char* name, CScrStream* f);
   const char* FileName() const { return m_fileName.c_str(); }
   const char* WorkDirectory() const { return m_workDir.c_str(); }
   void SetWorkDirectory(const char* dir) { m_workDir = dir ? dir : ""; }
@@ -126,10 +129,10 @@ class SCR_API CScriptReader {
   ScrEncoding Encoding() const { return m_encoding; }
   ScrDetectedEncoding LastEncoding() const { return m_lastEncoding; }
 
-  int ReadHeader(FILE*) { return 1; }
+  int ReadHeader(CScrStream*) { return 1; }
   void Clear() {}
-  void SkipBlock(FILE* f);
-  virtual void OtherKeyword(FILE* f, const char* keyword);
+  void SkipBlock(CScrStream* f);
+  virtual void OtherKeyword(CScrStream* f, const char* keyword);
 
   // --- messages ---
   // PushMessage takes a finished text; its severity is taken from the text ("错误:" / "警告:").
@@ -144,27 +147,47 @@ class SCR_API CScriptReader {
   // Reports a catalogue text about the place the stream `f` stands at (the current stream when
   // null). Texts that begin with a file-and-line part get the file name and line put in front of
   // `args`.
-  void Report(ScrTextId id, FILE* f, std::initializer_list<ScrArg> args = {});
+  void Report(ScrTextId id, CScrStream* f, std::initializer_list<ScrArg> args = {});
   // The same with an explicit line (the grammar check reports by the running line id).
   void ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args = {});
   // The line of a stream position in the file being read.
-  int LineOf(FILE* f) const;
+  int LineOf(CScrStream* f) const;
 
   // --- bounded recursion ---
   // Nested keyword readers, includes and script-function expansions each have a depth bound
   // (lexer/ScrLimits.h). Enter* reports the bound and returns 0 when it would be passed.
-  int EnterBlock(FILE* f);
+  int EnterBlock(CScrStream* f);
   void LeaveBlock() { --m_blockDepth; }
   int IncludeDepth() const { return m_includeDepth; }
   void SetIncludeDepth(int d) { m_includeDepth = d; }
   int ExpansionDepth() const { return m_expansionDepth; }
   void SetExpansionDepth(int d) { m_expansionDepth = d; }
 
+  // --- the text includes and expansions may read ---
+  // One ReadXScript, with the files it includes and the script-function bodies it expands, reads
+  // at most SCR_EXPANDED_TEXT_FACTOR times its own size (at least SCR_EXPANDED_TEXT_MIN bytes) of
+  // included and expanded text. ChargeText takes `bytes` from that allowance; past it, it reports
+  // the limit (once) and returns 0.
+  int ChargeText(long long bytes, CScrStream* f);
+  // An included file's reader draws on the allowance of the reader that includes it.
+  void ShareBudget(CScriptReader& outer);
+
   // Number of live readers in the process.
   static int m_instanceNum;
 
  private:
   friend class CScrScript;
+  // Reads an open script; `name` is the file name its messages give.
+  int ReadStream(CScrStream* f, const char* name, int bLoadModel, int bCheckGrammar);
+  struct ScrReadBudget {
+    long long limit = 0;
+    long long used = 0;
+    bool reported = false;
+  };
+  ScrReadBudget& Budget() { return m_budget ? *m_budget : m_ownBudget; }
+  ScrReadBudget m_ownBudget;
+  ScrReadBudget* m_budget = nullptr;
+
   void PushEntry(const std::string& text, ScrSeverity sev, const std::string& file, int line,
                  int statementAt = 0);
 

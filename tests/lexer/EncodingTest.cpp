@@ -47,11 +47,8 @@ class TempDir {
   std::string path_;
 };
 
-std::string ReadRest(FILE* f) {
-  std::string s;
-  int c;
-  while ((c = fgetc(f)) != EOF) s += static_cast<char>(c);
-  return s;
+std::string ReadRest(CScrStream* f) {
+  return std::string(f->Text().substr(static_cast<size_t>(f->Tell()), static_cast<size_t>(f->End() - f->Tell())));
 }
 
 bool IsTwoByteUtf8Only(const std::string& s) {
@@ -161,23 +158,21 @@ TEST(Encoding, OpenUtf8ScriptGivesSeekableGbk) {
   const std::string body = "script {\n  text { name \"标题\" content \"你好\" }\n}\n";
   const std::string file = dir.Write("a.scr", "\xEF\xBB\xBF" + body);
   ScrDetectedEncoding det = ScrDetectedEncoding::Ascii;
-  FILE* f = ScrOpenScriptFile(file.c_str(), ScrEncoding::Auto, &det);
+  auto f = ScrOpenScriptFile(file.c_str(), ScrEncoding::Auto, &det);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(det, ScrDetectedEncoding::Utf8);
   EXPECT_TRUE(tmp.Files().empty());
   const std::string gbk = ScrUtf8ToGbk(body);
-  EXPECT_EQ(ReadRest(f), gbk);
-  ASSERT_EQ(fseek(f, 9, SEEK_SET), 0);
-  EXPECT_EQ(ftell(f), 9);
-  EXPECT_EQ(ReadRest(f), gbk.substr(9));
-  fclose(f);
+  EXPECT_EQ(ReadRest(f.get()), gbk);
+  f->Seek(9);
+  EXPECT_EQ(f->Tell(), 9);
+  EXPECT_EQ(ReadRest(f.get()), gbk.substr(9));
 
   // Forced GBK: the bytes as they are, BOM included.
   f = ScrOpenScriptFile(file.c_str(), ScrEncoding::Gbk, &det);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(det, ScrDetectedEncoding::Gbk);
-  EXPECT_EQ(ReadRest(f), "\xEF\xBB\xBF" + body);
-  fclose(f);
+  EXPECT_EQ(ReadRest(f.get()), "\xEF\xBB\xBF" + body);
 
   if (oldTmp) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
   EXPECT_TRUE(tmp.Files().empty());
@@ -188,29 +183,34 @@ TEST(Encoding, OpenGbkAndAsciiScriptsAsTheyAre) {
   const std::string gbk = ScrUtf8ToGbk("script { text { content \"路陆\" } }");
   const std::string gbkFile = dir.Write("g.scr", gbk);
   ScrDetectedEncoding det = ScrDetectedEncoding::Utf8;
-  FILE* f = ScrOpenScriptFile(gbkFile.c_str(), ScrEncoding::Auto, &det);
+  auto f = ScrOpenScriptFile(gbkFile.c_str(), ScrEncoding::Auto, &det);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(det, ScrDetectedEncoding::Gbk);
-  EXPECT_EQ(ReadRest(f), gbk);
-  fclose(f);
+  EXPECT_EQ(ReadRest(f.get()), gbk);
 
   const std::string asciiFile = dir.Write("b.scr", "script { }\r\n");
   f = ScrOpenScriptFile(asciiFile.c_str(), ScrEncoding::Auto, &det);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(det, ScrDetectedEncoding::Ascii);
-  EXPECT_EQ(ReadRest(f), "script { }\r\n");  // binary mode: CR kept
-  fclose(f);
+  EXPECT_EQ(ReadRest(f.get()), "script { }\r\n");  // binary mode: CR kept
 
   // Forced UTF-8 transcodes even what detection would call GBK (bad bytes become '?').
   const std::string utf8File = dir.Write("u.scr", "中 \xC3(");
   f = ScrOpenScriptFile(utf8File.c_str(), ScrEncoding::Utf8, &det);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(det, ScrDetectedEncoding::Utf8);
-  EXPECT_EQ(ReadRest(f), ScrUtf8ToGbk("中") + " ?(");
-  fclose(f);
+  EXPECT_EQ(ReadRest(f.get()), ScrUtf8ToGbk("中") + " ?(");
 
-  EXPECT_EQ(ScrOpenScriptFile((dir.path() + "/missing.scr").c_str(), ScrEncoding::Auto), nullptr);
+  ScrOpenError error = ScrOpenError::None;
+  EXPECT_EQ(ScrOpenScriptFile((dir.path() + "/missing.scr").c_str(), ScrEncoding::Auto, nullptr, &error), nullptr);
+  EXPECT_EQ(error, ScrOpenError::NotFound);
   EXPECT_EQ(ScrOpenScriptFile(nullptr, ScrEncoding::Auto), nullptr);
+  // Only regular files are read: a directory or a device that never ends is refused at once.
+  for (const char* path : {"/dev/zero", "/dev/null", "/tmp"}) {
+    error = ScrOpenError::None;
+    EXPECT_EQ(ScrOpenScriptFile(path, ScrEncoding::Gbk, nullptr, &error), nullptr) << path;
+    EXPECT_EQ(error, ScrOpenError::NotRegular) << path;
+  }
 }
 
 TEST(Encoding, OpenScriptPathForms) {
@@ -219,10 +219,9 @@ TEST(Encoding, OpenScriptPathForms) {
   dir.Write("sub/x.scr", "script { }");
   // Backslashes separate directories.
   std::string winPath = dir.path() + "\\sub\\x.scr";
-  FILE* f = ScrOpenScriptFile(winPath.c_str(), ScrEncoding::Auto);
+  auto f = ScrOpenScriptFile(winPath.c_str(), ScrEncoding::Auto);
   ASSERT_NE(f, nullptr);
-  EXPECT_EQ(ReadRest(f), "script { }");
-  fclose(f);
+  EXPECT_EQ(ReadRest(f.get()), "script { }");
   unlink((dir.path() + "/sub/x.scr").c_str());
   rmdir((dir.path() + "/sub").c_str());
 
@@ -231,5 +230,4 @@ TEST(Encoding, OpenScriptPathForms) {
   std::string gbkPath = dir.path() + "/" + ScrUtf8ToGbk("模型.scr");
   f = ScrOpenScriptFile(gbkPath.c_str(), ScrEncoding::Auto);
   ASSERT_NE(f, nullptr);
-  fclose(f);
 }

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,11 +14,12 @@
 
 namespace lextest {
 
-// Script text written to a fresh temporary file (mkstemp), open for reading at its start, and
-// removed afterwards.
+// Script text held in memory as a stream, as the reader holds every script; also written to a
+// fresh temporary file (mkstemp) for the tests that open it by path, removed afterwards.
 class TempScript {
  public:
-  explicit TempScript(const std::string& text) {
+  explicit TempScript(const std::string& text, const std::string& name = "test.scr")
+      : m_stream(CScrStream::FromText(text, name)) {
     const char* dir = std::getenv("TMPDIR");
     m_path = std::string(dir && *dir ? dir : "/tmp") + "/lextest-XXXXXX";
     int fd = mkstemp(m_path.data());
@@ -26,29 +27,19 @@ class TempScript {
       ADD_FAILURE() << "mkstemp failed";
       return;
     }
-    m_file = fdopen(fd, "w+b");
-    if (!m_file) {
-      ::close(fd);
-      ADD_FAILURE() << "fdopen failed";
-      return;
-    }
-    std::fwrite(text.data(), 1, text.size(), m_file);
-    std::fflush(m_file);
-    std::rewind(m_file);
+    if (::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) ADD_FAILURE() << "write failed";
+    ::close(fd);
   }
-  ~TempScript() {
-    if (m_file) std::fclose(m_file);
-    ::unlink(m_path.c_str());
-  }
+  ~TempScript() { ::unlink(m_path.c_str()); }
   TempScript(const TempScript&) = delete;
   TempScript& operator=(const TempScript&) = delete;
 
-  FILE* f() const { return m_file; }
+  CScrStream* f() const { return m_stream.get(); }
   const std::string& path() const { return m_path; }
 
  private:
+  std::unique_ptr<CScrStream> m_stream;
   std::string m_path;
-  FILE* m_file = nullptr;
 };
 
 // Puts the shared lexical state back to how a fresh read finds it.

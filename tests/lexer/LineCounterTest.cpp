@@ -8,7 +8,7 @@ TEST(LineCounter, PositionsAfterTerminatorsReportTheLineTheyEnd) {
   TempScript s("a\nb");
   CLineCounter lc;
   lc.Index(s.f());
-  EXPECT_EQ(lc.Stream(), s.f());
+  EXPECT_EQ(lc.Source(), &s.f()->Source());
   EXPECT_EQ(lc.LineOfPosition(0), 1);
   EXPECT_EQ(lc.LineOfPosition(2), 1);  // after "a\n"
   EXPECT_EQ(lc.LineOfPosition(3), 2);  // after "b"
@@ -42,10 +42,10 @@ TEST(LineCounter, StreamLookupAgreesWithTheTokenReader) {
   ResetLexer();
   TempScript s("script {\n  name { x }\n}\n");
   CLineCounter lc;
-  std::fseek(s.f(), 3, SEEK_SET);
+  s.f()->Seek(3);
   lc.Index(s.f());
-  EXPECT_EQ(std::ftell(s.f()), 3);  // indexing keeps the read position
-  std::rewind(s.f());
+  EXPECT_EQ(s.f()->Tell(), 3);  // indexing keeps the read position
+  s.f()->Seek(0);
   std::string tok;
   for (int i = 0; i < 7; ++i) {
     ScrReadKeyword(s.f(), tok);
@@ -65,7 +65,7 @@ TEST(LineCounter, OtherStreamsAreUnknown) {
   EXPECT_EQ(lc.LineOf(b.f()), -1);
   EXPECT_EQ(lc.LineOf(nullptr), -1);
   lc.Reset();
-  EXPECT_EQ(lc.Stream(), nullptr);
+  EXPECT_EQ(lc.Source(), nullptr);
   EXPECT_EQ(lc.LineOf(a.f()), -1);
 }
 

@@ -158,10 +158,10 @@ TEST_F(TokenReader, StreamCanBeRewoundToReadAgain) {
   TempScript s("a, b, c\n");
   std::string tok;
   ScrReadString(s.f(), tok);
-  long mark = std::ftell(s.f());
+  long mark = s.f()->Tell();
   ScrReadString(s.f(), tok);
   EXPECT_EQ(tok, "b");
-  std::fseek(s.f(), mark, SEEK_SET);
+  s.f()->Seek(mark);
   ScrReadString(s.f(), tok);
   EXPECT_EQ(tok, "b");
   ScrReadString(s.f(), tok);
@@ -306,50 +306,4 @@ TEST_F(TokenReader, FreshLinesGoToTheLineTraceUnlessSwitchedOff) {
     EXPECT_EQ(FileText(target.path()), traced);
   }
   SgSetTraceTarget(nullptr, 0);
-}
-
-// Long lines are cut with the help of a cache of the line; whatever the text, the tokens, results,
-// stream positions and line ids must be those of reading the line afresh for every token.
-TEST_F(TokenReader, LineCacheChangesNothing) {
-  static const char* const kPieces[] = {"1",  "22", " ", ",", ", ", ";", "\"", "'", "(", ")", "[",  "]",
-                                        "{",  "}",  "a", "=", "+", "\t", "f(", "x++", "int b", "\n"};
-  std::mt19937 rng(12345);
-  std::uniform_int_distribution<size_t> pick(0, sizeof kPieces / sizeof kPieces[0] - 1);
-  std::uniform_int_distribution<int> common(0, 9999);
-  for (int round = 0; round < 15; ++round) {
-    // Mostly value lists, now and then anything; in the later rounds the odd pieces grow rare, so
-    // that long stretches are cut from the cache.
-    const int odd = round < 5 ? 2000 : round < 10 ? 100 : 5;
-    std::string text;
-    while (text.size() < 16000) {
-      text += common(rng) >= odd ? std::string(" 7,") : std::string(kPieces[pick(rng)]);
-      if (text.size() % 6000 < 3) text += "\n";
-    }
-    struct Step {
-      std::string tok;
-      int r;
-      long pos;
-      int line;
-      bool operator==(const Step&) const = default;
-    };
-    auto run = [&](int cache) {
-      ResetLexer();
-      ScrLex().lineCacheEnabled = cache;
-      TempScript s(text);
-      std::vector<Step> steps;
-      std::string tok;
-      for (int guard = 0; guard < 200000; ++guard) {
-        int r = ScrReadString(s.f(), tok);
-        steps.push_back({tok, r, std::ftell(s.f()), ScrGetLineId()});
-        if (!r && ScrInputEnded(s.f())) break;
-      }
-      return steps;
-    };
-    std::vector<Step> with = run(1), without = run(0);
-    ScrLex().lineCacheEnabled = 1;
-    ASSERT_EQ(with.size(), without.size()) << "round " << round;
-    for (size_t i = 0; i < with.size(); ++i)
-      ASSERT_TRUE(with[i] == without[i]) << "round " << round << " step " << i << ": '" << with[i].tok << "' vs '"
-                                         << without[i].tok << "'";
-  }
 }

@@ -119,9 +119,9 @@ TEST_F(ValueReader, AllValuesEmptyTokensQuotesAndNoBrace) {
   ResetLexer();
   TempScript q("{ 1, \"x\" }\n");
   ScrReadKeyword(q.f(), tok);
-  long start = std::ftell(q.f());
+  long start = q.f()->Tell();
   EXPECT_EQ(ScrReadAllValues(q.f(), iv, count, 8), 0);
-  EXPECT_EQ(std::ftell(q.f()), start);
+  EXPECT_EQ(q.f()->Tell(), start);
 
   ResetLexer();
   TempScript none("{ 1, 2\n");
@@ -176,10 +176,10 @@ TEST_F(ValueReader, AllVariablesMakeTemporariesAndFindNames) {
   ScrSetCurrentReader(&reader);
   TempScript missing("{ 1, nowhere }\n");
   ScrReadKeyword(missing.f(), tok);
-  long start = std::ftell(missing.f());
+  long start = missing.f()->Tell();
   std::list<CSgVariable*> none;
   EXPECT_EQ(ScrReadAllVariables(missing.f(), none), 0);
-  EXPECT_EQ(std::ftell(missing.f()), start);
+  EXPECT_EQ(missing.f()->Tell(), start);
 }
 
 TEST(StringUtilities, TrimShrinkNormalize) {
@@ -356,16 +356,16 @@ TEST_F(ValueReader, VeryLongValueLinesReadInLinearTime) {
   EXPECT_EQ(ScrGetLineId(), 2);
 
   // Going back into the middle of the long line reads the same tokens again.
-  std::rewind(s.f());
+  s.f()->Seek(0);
   ScrResetLineId();
   ScrReadKeyword(s.f(), tok);
   ScrReadKeyword(s.f(), tok);
   ScrReadString(s.f(), tok);
-  long second = std::ftell(s.f());
+  long second = s.f()->Tell();
   ScrReadString(s.f(), tok);
   EXPECT_EQ(tok, "1");
   for (int i = 0; i < 50; ++i) ScrReadString(s.f(), tok);
-  std::fseek(s.f(), second, SEEK_SET);
+  s.f()->Seek(second);
   ScrReadString(s.f(), tok);
   EXPECT_EQ(tok, "1");
   EXPECT_EQ(ScrGetLineId(), 1);

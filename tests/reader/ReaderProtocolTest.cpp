@@ -18,7 +18,7 @@ namespace {
 class CScrProbe : public CScrObject {
  public:
   using CScrObject::CScrObject;
-  int Read(FILE* f) override { return ReadBlock(f); }
+  int Read(CScrStream* f) override { return ReadBlock(f); }
 
   std::vector<std::string> names;
   std::vector<float> values;
@@ -26,16 +26,16 @@ class CScrProbe : public CScrObject {
 
  protected:
   void Finish() override { ++finishes; }
-  int ReadSubKeyword(FILE* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
+  int ReadSubKeyword(CScrStream* f, const char* kw) override { return kSubs.Dispatch(this, f, kw); }
 
  private:
-  int ReadName(FILE* f, const char*) {
+  int ReadName(CScrStream* f, const char*) {
     std::string s;
     ReadValueString(f, s);
     names.push_back(s);
     return SCR_SUB_OK;
   }
-  int ReadValues(FILE* f, const char*) {
+  int ReadValues(CScrStream* f, const char*) {
     float v[3] = {};
     if (!ReadValueNumbers(f, v, 3)) return SCR_SUB_FAIL;
     values.insert(values.end(), v, v + 3);
@@ -54,12 +54,12 @@ class ProtocolTest : public ScriptTest {
   // Reads `utf8` (the text after the block's keyword) with a CScrProbe.
   int Probe(const std::string& utf8) {
     std::string path = dir.WriteGbk("probe.scr", utf8);
-    FILE* f = ScrOpenScriptFile(path.c_str(), ScrEncoding::Auto);
-    EXPECT_NE(f, nullptr);
+    auto file = ScrOpenScriptFile(path.c_str(), ScrEncoding::Auto);
+    EXPECT_NE(file, nullptr);
+    CScrStream* f = file.get();
     reader->SetFileName(path.c_str(), f);
     probe = std::make_unique<CScrProbe>(reader.get());
     int r = probe->Read(f);
-    std::fclose(f);
     ScrSetCurrentStream(nullptr);
     return r;
   }

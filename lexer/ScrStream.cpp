@@ -1,0 +1,47 @@
+#include "lexer/ScrStream.h"
+
+#include <algorithm>
+
+ScrSource::ScrSource(std::string name, std::string text) : m_name(std::move(name)), m_text(std::move(text)) {
+  static uint64_t next = 0;
+  m_id = ++next;
+  // Starts of the lines after the first; a lone CR, LF and CR LF each end a line. A line is
+  // entered one byte past its start, so the position just after a terminator still belongs to
+  // the line it ends. A terminator at the very end begins no line.
+  m_entries.push_back(0);
+  const char* p = m_text.data();
+  const size_t n = m_text.size();
+  for (size_t i = 0; i < n; ++i) {
+    char c = p[i];
+    if (c == '\n') {
+      if (i + 1 < n) m_entries.push_back(i + 2);
+    } else if (c == '\r') {
+      if (i + 1 < n && p[i + 1] == '\n') continue;  // CR LF: the LF ends the line
+      if (i + 1 < n) m_entries.push_back(i + 2);
+    }
+  }
+}
+
+int ScrSource::LineOfPosition(long pos) const {
+  if (pos < 0) return 1;
+  auto it = std::upper_bound(m_entries.begin(), m_entries.end(), static_cast<size_t>(pos));
+  return std::max(1, static_cast<int>(it - m_entries.begin()));
+}
+
+CScrStream::CScrStream(std::shared_ptr<const ScrSource> src, long begin, long end) : m_src(std::move(src)) {
+  if (!m_src) m_src = std::make_shared<ScrSource>(std::string(), std::string());
+  m_text = m_src->Text();
+  const size_t size = m_text.size();
+  m_end = end < 0 ? size : std::min(static_cast<size_t>(end), size);
+  m_begin = begin < 0 ? 0 : std::min(static_cast<size_t>(begin), m_end);
+  m_pos = m_begin;
+}
+
+std::unique_ptr<CScrStream> CScrStream::FromText(std::string text, std::string name) {
+  return std::make_unique<CScrStream>(std::make_shared<ScrSource>(std::move(name), std::move(text)));
+}
+
+void CScrStream::Seek(long pos) {
+  size_t p = pos < 0 ? 0 : static_cast<size_t>(pos);
+  m_pos = std::clamp(p, m_begin, m_end);
+}

@@ -31,61 +31,22 @@ constexpr int kExitClean = 0;
 constexpr int kExitScriptErrors = 1;
 constexpr int kExitUsage = 2;
 
-// A script read from standard input is copied to a private temporary file (mkstemps under
-// $TMPDIR or /tmp), read from there, and removed when this object goes.
-class StdinCopy {
- public:
-  StdinCopy() = default;
-  ~StdinCopy() {
-    if (!m_path.empty()) std::remove(m_path.c_str());
-  }
-  StdinCopy(const StdinCopy&) = delete;
-  StdinCopy& operator=(const StdinCopy&) = delete;
-
-  // Returns false with `error` set when the copy could not be made.
-  bool Make(std::string& error) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/scrread-XXXXXX.scr";
-    std::vector<char> name(templ.begin(), templ.end());
-    name.push_back('\0');
-    int fd = mkstemps(name.data(), 4);
-    if (fd < 0) {
-      error = std::string("cannot create a temporary file: ") + std::strerror(errno);
+// Reads all of standard input; false with `error` set when it cannot be read. The script is
+// read from memory: nothing is written anywhere.
+bool ReadStdin(std::string& bytes, std::string& error) {
+  bytes.clear();
+  char buf[65536];
+  for (;;) {
+    ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = std::string("cannot read standard input: ") + std::strerror(errno);
       return false;
     }
-    m_path = name.data();
-    char buf[65536];
-    for (;;) {
-      ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
-      if (n == 0) break;
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        error = std::string("cannot read standard input: ") + std::strerror(errno);
-        close(fd);
-        return false;
-      }
-      for (ssize_t done = 0; done < n;) {
-        ssize_t w = write(fd, buf + done, static_cast<size_t>(n - done));
-        if (w < 0) {
-          if (errno == EINTR) continue;
-          error = std::string("cannot write the temporary copy of standard input: ") + std::strerror(errno);
-          close(fd);
-          return false;
-        }
-        done += w;
-      }
-    }
-    if (close(fd) != 0) {
-      error = std::string("cannot write the temporary copy of standard input: ") + std::strerror(errno);
-      return false;
-    }
-    return true;
+    bytes.append(buf, static_cast<size_t>(n));
   }
-  const std::string& Path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
+}
 
 FileReport IoFailure(const std::string& given, const std::string& shown, const std::string& why) {
   FileReport r;
@@ -102,14 +63,17 @@ FileReport IoFailure(const std::string& given, const std::string& shown, const s
 }
 
 // Why a file given on the command line cannot be read as a script; "" when it can be opened.
-// A directory opens on Linux but holds no script, so it is refused here as well.
+// Only regular files hold scripts: a directory, a device or a pipe is refused here.
 std::string Unreadable(const std::string& path) {
-  FILE* probe = std::fopen(path.c_str(), "rb");
-  if (!probe) return std::string("cannot open: ") + std::strerror(errno);
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::string("cannot open: ") + std::strerror(errno);
   struct stat st;
-  bool isDir = fstat(fileno(probe), &st) == 0 && S_ISDIR(st.st_mode);
-  std::fclose(probe);
-  return isDir ? std::string("cannot open: ") + std::strerror(EISDIR) : std::string();
+  int statted = fstat(fd, &st);
+  close(fd);
+  if (statted != 0) return std::string("cannot open: ") + std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return std::string("cannot open: ") + std::strerror(EISDIR);
+  if (!S_ISREG(st.st_mode)) return "cannot open: not a regular file";
+  return std::string();
 }
 
 }  // namespace
@@ -151,16 +115,15 @@ int main(int argc, char** argv) {
   for (const std::string& given : opts.files) {
     const bool isStdin = given == "-";
     const std::string shown = isStdin ? "<stdin>" : given;
-    StdinCopy copy;
     std::string path = given;
+    std::string stdinBytes;
     if (isStdin) {
-      if (!copy.Make(error)) {
+      if (!ReadStdin(stdinBytes, error)) {
         reports.push_back(IoFailure(given, shown, error));
         ioError = true;
         printer.PrintFile(reports.back());
         continue;
       }
-      path = copy.Path();
     } else if (std::string why = Unreadable(path); !why.empty()) {
       reports.push_back(IoFailure(given, shown, why));
       ioError = true;
@@ -174,9 +137,12 @@ int main(int argc, char** argv) {
     FileReport r;
     r.given = given;
     r.shown = shown;
-    r.result = reader->ReadXScript(path.c_str(), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
+    if (isStdin)
+      r.result = reader->ReadXScriptText(shown.c_str(), std::move(stdinBytes), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
+    else
+      r.result = reader->ReadXScript(path.c_str(), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
     r.encoding = ScrEncodingName(reader->LastEncoding());
-    r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), isStdin ? path : std::string(), shown);
+    r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), std::string(), shown);
     reports.push_back(std::move(r));
     readers.push_back(std::move(reader));
     printer.PrintFile(reports.back());

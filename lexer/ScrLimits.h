@@ -30,12 +30,14 @@ constexpr int SCR_MAX_REPEAT_UNROLL = 100000;   // iterations a repeat block may
 constexpr int SCR_MAX_EXPRESSION_DEPTH = 200;   // nested sub-expressions in the compiler
 
 // --- amplification ---
-// One ReadXScript may read, in the files it includes and the script-function bodies it expands
-// (each expansion counts its whole body), at most FACTOR times the size of its own file, and
-// never less than MIN bytes. Past that the script stops with a message naming the limit: a small
-// file whose functions call each other twice over, or that includes one large file many times,
-// cannot make the reader work for hours.
-constexpr long long SCR_EXPANDED_TEXT_MIN = 8LL << 20;  // 8 MiB
+// One ReadXScript may read, in the files it includes and the script-function bodies it expands,
+// at most FACTOR times the size of its own file, and never less than MIN bytes. An include counts
+// the size of its file; an expansion its whole body plus SCR_EXPANSION_COST, so that tiny bodies
+// expanded a million times count too. Past that the script stops with a message naming the
+// limit: a small file whose functions call each other twice over, or that includes one large
+// file many times, cannot make the reader work for hours.
+constexpr long long SCR_EXPANDED_TEXT_MIN = 4LL << 20;  // 4 MiB
 constexpr long long SCR_EXPANDED_TEXT_FACTOR = 100;
+constexpr long long SCR_EXPANSION_COST = 1024;
 // The module tree grows no deeper than SCR_MAX_BLOCK_DEPTH below the root either: reopening a
 // qualified path (`module a:a:a { module a { } }`) would otherwise deepen it at block depth 1.

@@ -503,7 +503,7 @@ int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::str
   // The body is read again from the text kept with the record: a window on it, so that messages
   // name the lines where the body is written.
   CScrStream body(fn->source, fn->bodyStart, fn->bodyEnd);
-  if (!reader->ChargeText(body.End() - body.Begin(), f)) return 0;
+  if (!reader->ChargeText(body.End() - body.Begin() + SCR_EXPANSION_COST, f)) return 0;
   if (!reader->EnterBlock(f)) return 0;
 
   // A function that calls itself gets its own arguments back when the inner call is done.

@@ -166,7 +166,7 @@ class SCR_API CScriptReader {
   // --- the text includes and expansions may read ---
   // One ReadXScript, with the files it includes and the script-function bodies it expands, reads
   // at most SCR_EXPANDED_TEXT_FACTOR times its own size (at least SCR_EXPANDED_TEXT_MIN bytes) of
-  // included and expanded text. ChargeText takes `bytes` from that allowance; past it, it reports
+  // included and expanded text (lexer/ScrLimits.h). ChargeText takes `bytes` from that allowance; past it, it reports
   // the limit (once) and returns 0.
   int ChargeText(long long bytes, CScrStream* f);
   // An included file's reader draws on the allowance of the reader that includes it.

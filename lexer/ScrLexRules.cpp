@@ -12,7 +12,9 @@
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLexState.h"
 #include "lexer/ScrLexText.h"
+#include "lexer/ScrLimits.h"
 #include "reader/ScrKeywordTable.h"
+#include "reader/ScriptReader.h"
 
 using namespace scrlex;
 
@@ -46,16 +48,6 @@ size_t FindOperator(std::string_view s, std::string_view op) {
 constexpr const char* kForwardStops = "+-*/|()%[]";
 // ... and when looking back.
 constexpr const char* kBackwardStops = "+-*/|()%=[]";
-
-// The operand written after an increment operator that ends at `from`.
-std::string OperandAfter(const std::string& tok, size_t from) {
-  size_t e = from;
-  while (e < tok.size() && !InSet(tok[e], kForwardStops)) ++e;
-  return tok.substr(from, e - from);
-}
-
-// "N=N+1" or "N=N-1".
-std::string IncrementPiece(const std::string& n, char sign) { return n + "=" + n + sign + "1"; }
 
 }  // namespace
 
@@ -139,105 +131,275 @@ int ScrIsKeywordLike(const char* s) {
 //   x=++i        ->  i=i+1 ; x=i
 //   int a, b     ->  int a ; int b
 //
-// When an increment follows its operand and the rest of the token is still a statement, the rest
-// is rewritten first and the increment comes after it. That is done here with a list of pieces
-// waiting to follow the rest (`after`), so a token with many increments needs no recursion.
-void ScrRewriteStatement(const std::string& token, std::vector<std::string>& pieces) {
-  std::vector<std::string> after;  // pushed outermost first; emitted last-pushed first
-  std::string tok = token;
-  for (;;) {
-    if (tok.empty()) break;
-    if (tok[0] == '(') {
-      pieces.push_back(tok);
-      break;
-    }
+// The rules, in order: a compound assignment `L op= R` becomes `L=L op(R)`, once, on the token as
+// written (on its own output it finds an "op=" again whenever L ends in a sign, and each pass
+// doubles the text); then every "++", and after them every "--", outside quotes is taken out,
+// first occurrence first; then a declaration list is split.
+//
+// The increments are taken out in one sweep over the text per operator, with the text kept as a
+// gap buffer: everything before the cursor is known to hold no operator being looked for, so
+// after an operator is removed the sweep goes on from where it stands.
+// The facts the statement test asks for are kept up to date as operators go, so no step scans
+// the whole text again. Each character is looked at a bounded number of times; the output is
+// bounded by SCR_MAX_REWRITE_OUTPUT (operands written before their increment can add up, as in
+// `a++a++a++...`, where every piece repeats all the text before it).
 
-    // Compound assignment: L op= R  ->  L=L op(R), L and R verbatim.
-    static const char* const kCompound[] = {"+=", "-=", "*=", "/="};
-    for (const char* op : kCompound) {
-      size_t p = FindOperator(tok, op);
-      if (p == npos) continue;
-      std::string l = tok.substr(0, p), r = tok.substr(p + 2);
-      tok = l + "=" + l + op[0] + "(" + r + ")";
-      break;
-    }
+namespace {
 
-    // Increments and decrements.
-    bool dropped = false, restart = false;
-    for (;;) {
-      char sign = '+';
-      size_t p = FindOperator(tok, "++");
-      if (p == npos) {
-        sign = '-';
-        p = FindOperator(tok, "--");
-      }
-      if (p == npos) break;
-      if (p == 0) {
-        // ++N: the increment alone, then whatever statement is left.
-        std::string n = OperandAfter(tok, 2);
-        if (n.empty()) {
-          dropped = true;
-          break;
-        }
-        pieces.push_back(IncrementPiece(n, sign));
-        tok.erase(0, 2);
-        if (!ScrIsStatement(tok.c_str())) {
-          dropped = true;
-          break;
-        }
-        continue;
-      }
-      if (!InSet(tok[p - 1], kBackwardStops)) {
-        // N++: the rest of the statement first, then the increment.
-        size_t b = p;
-        while (b > 0 && !InSet(tok[b - 1], kBackwardStops)) --b;
-        std::string piece = IncrementPiece(tok.substr(b, p - b), sign);
-        tok.erase(p, 2);
-        if (!ScrIsStatement(tok.c_str())) {
-          pieces.push_back(piece);
-          dropped = true;
-          break;
-        }
-        after.push_back(piece);
-        restart = true;
-        break;
-      }
-      // op++N (an operator before the increment): the increment first, then the rest.
-      std::string n = OperandAfter(tok, p + 2);
-      if (n.empty()) {
-        dropped = true;
-        break;
-      }
-      pieces.push_back(IncrementPiece(n, sign));
-      tok.erase(p, 2);
-      if (!ScrIsStatement(tok.c_str()) && tok.find('[') == npos) {
-        dropped = true;
-        break;
-      }
-    }
-    if (restart) continue;
-    if (dropped) break;
+// Characters without which no rule applies: compound assignments and increments need a sign, a
+// declaration list a comma.
+constexpr const char* kRewriteTriggers = "+-*/,";
 
-    // Declaration list: "int a, b = 2, c" -> "int a", "int b = 2", "int c".
-    size_t comma = FindTopLevel(tok, ',');
-    if (comma != npos) {
-      std::string first = tok.substr(0, comma);
-      if (ScrIsDeclaration(first.c_str())) {
-        std::string type = first.substr(0, first.find(' '));
-        pieces.push_back(first);
-        std::string_view rest = std::string_view(tok).substr(comma + 1);
-        while (true) {
-          size_t c = FindTopLevel(rest, ',');
-          std::string item = TrimBlanks(rest.substr(0, c));
-          if (!item.empty()) pieces.push_back(item.find(' ') != npos ? item : type + " " + item);
-          if (c == npos) break;
-          rest = rest.substr(c + 1);
-        }
-        break;
-      }
-    }
-    pieces.push_back(tok);
-    break;
+class StatementRewriter {
+ public:
+  StatementRewriter(std::vector<std::string>& pieces)
+      : m_pieces(pieces), m_budget(static_cast<size_t>(SCR_MAX_REWRITE_OUTPUT)) {}
+
+  // Rewrites `token` (not empty, not beginning with '(') onto the pieces. False when the output
+  // would pass the bound: the pieces made so far are then still in the list.
+  bool Run(const std::string& token);
+
+ private:
+  enum class Step { Go, Dropped, Full };
+
+  void Compound(const std::string& token);
+  Step Increments();
+  Step Sweep(bool minusToo);
+  Step Increment(char sign);
+  bool Declarations();
+
+  // --- the gap buffer: m_tok[0, m_w) is the text before the cursor, m_tok[m_r, end) the rest ---
+  size_t Length() const { return m_w + (m_tok.size() - m_r); }
+  char At(size_t i) const { return i < m_w ? m_tok[i] : m_tok[m_r + (i - m_w)]; }
+  void Forward() {
+    char c = m_tok[m_r++];
+    m_tok[m_w++] = c;
+    if (c == '"') m_quoted = !m_quoted;
   }
-  for (auto it = after.rbegin(); it != after.rend(); ++it) pieces.push_back(std::move(*it));
+  void Back() {
+    if (m_w == 0) return;
+    char c = m_tok[--m_w];
+    m_tok[--m_r] = c;
+    if (c == '"') m_quoted = !m_quoted;
+  }
+  void CountPair(char a, char b, long d) {
+    if (a != b) return;
+    if (a == '+') m_plusPairs += d;
+    else if (a == '-') m_minusPairs += d;
+  }
+  // Removes the two characters at the cursor, keeping the "++"/"--" counts.
+  void EraseAtCursor() {
+    char a = m_w > 0 ? m_tok[m_w - 1] : '\0';
+    char x = m_tok[m_r], y = m_tok[m_r + 1];
+    char b = m_r + 2 < m_tok.size() ? m_tok[m_r + 2] : '\0';
+    CountPair(a, x, -1);
+    CountPair(x, y, -1);
+    CountPair(y, b, -1);
+    CountPair(a, b, +1);
+    m_r += 2;
+  }
+  std::string Text() const {
+    std::string t;
+    t.reserve(Length());
+    t.append(m_tok, 0, m_w);
+    t.append(m_tok, m_r, std::string::npos);
+    return t;
+  }
+  bool IsStatementNow() const;
+
+  // Output, charged against the bound.
+  bool Charge(size_t n) {
+    if (n > m_budget) return false;
+    m_budget -= n;
+    return true;
+  }
+  // "N=N+1" or "N=N-1" with N = m_tok[from, from + n).
+  std::string Piece(size_t from, size_t n, char sign) const {
+    std::string p;
+    p.reserve(2 * n + 3);
+    p.append(m_tok, from, n).append(1, '=').append(m_tok, from, n).append(1, sign).append(1, '1');
+    return p;
+  }
+
+  std::vector<std::string>& m_pieces;
+  std::vector<std::string> m_after;  // pieces that follow the rest, pushed outermost first
+  size_t m_budget;
+  std::string m_tok;
+  size_t m_w = 0, m_r = 0;
+  bool m_quoted = false;  // the text before the cursor leaves a string literal open
+  // Removing "++" or "--" changes none of these three.
+  bool m_brace = false, m_eq = false, m_bracket = false;
+  long m_plusPairs = 0, m_minusPairs = 0;  // "++" / "--" anywhere, quoted or not, overlapping
+};
+
+// Compound assignment: L op= R  ->  L=L op(R), L and R verbatim.
+void StatementRewriter::Compound(const std::string& token) {
+  static const char* const kCompound[] = {"+=", "-=", "*=", "/="};
+  for (const char* op : kCompound) {
+    if (token.find(op[0]) == npos) continue;
+    size_t p = FindOperator(token, op);
+    if (p == npos) continue;
+    m_tok.reserve(2 * token.size() + 2);
+    m_tok.assign(token, 0, p).append(1, '=').append(token, 0, p).append(1, op[0]).append(1, '(');
+    m_tok.append(token, p + 2, npos).append(1, ')');
+    return;
+  }
+  m_tok = token;
+}
+
+// ScrIsStatement of the current text, from the kept facts; only a text with no "++" or "--" left
+// in it may need the declaration test, and after that no increment is left to take out.
+bool StatementRewriter::IsStatementNow() const {
+  if (m_brace) return false;
+  size_t len = Length();
+  char first = len > 0 ? At(0) : '\0';
+  if (m_eq && first != '(' && first != '/') return true;
+  char head[8];
+  size_t hn = 0;
+  while (hn < sizeof head && hn < len) {
+    head[hn] = At(hn);
+    ++hn;
+  }
+  std::string_view h(head, hn);
+  if (StartsWith(h, "class ") || StartsWith(h, "segment ")) return false;
+  if (StartsWith(h, "return ") || (len == 6 && h == "return")) return true;
+  if (StartsWith(h, "break") || StartsWith(h, "delete ")) return true;
+  if (m_plusPairs > 0 || m_minusPairs > 0 || m_bracket) return true;
+  return ScrIsDeclaration(Text().c_str()) != 0;
+}
+
+// One increment or decrement at the cursor.
+StatementRewriter::Step StatementRewriter::Increment(char sign) {
+  const size_t n = m_tok.size();
+  if (m_w > 0 && !InSet(m_tok[m_w - 1], kBackwardStops)) {
+    // N++: the rest of the statement first, then the increment.
+    size_t b = m_w;
+    while (b > 0 && !InSet(m_tok[b - 1], kBackwardStops)) --b;
+    if (!Charge(2 * (m_w - b) + 3)) return Step::Full;
+    std::string piece = Piece(b, m_w - b, sign);
+    EraseAtCursor();
+    if (!IsStatementNow()) {
+      m_pieces.push_back(std::move(piece));
+      return Step::Dropped;
+    }
+    m_after.push_back(std::move(piece));
+    Back();
+    return Step::Go;
+  }
+  // ++N at the start, or op++N: the increment first, then the rest.
+  size_t from = m_r + 2, e = from;
+  while (e < n && !InSet(m_tok[e], kForwardStops)) ++e;
+  if (e == from) return Step::Dropped;
+  if (!Charge(2 * (e - from) + 3)) return Step::Full;
+  m_pieces.push_back(Piece(from, e - from, sign));
+  bool atStart = m_w == 0;
+  EraseAtCursor();
+  if (atStart) return IsStatementNow() ? Step::Go : Step::Dropped;
+  if (!IsStatementNow() && !m_bracket) return Step::Dropped;
+  Back();
+  return Step::Go;
+}
+
+// One pass over the text taking out "++" (and "--" when `minusToo`), first occurrence first. An
+// operator is only taken out with an operand on one side of it, so the two characters it leaves
+// side by side never make a new one; the cursor still steps back over the first of them.
+StatementRewriter::Step StatementRewriter::Sweep(bool minusToo) {
+  m_w = m_r = 0;
+  m_quoted = false;
+  while (m_r < m_tok.size()) {
+    char c = m_tok[m_r];
+    if (!m_quoted && (c == '+' || (minusToo && c == '-')) && m_r + 1 < m_tok.size() &&
+        m_tok[m_r + 1] == c) {
+      Step s = Increment(c);
+      if (s != Step::Go) return s;
+      continue;
+    }
+    Forward();
+  }
+  m_tok.resize(m_w);  // close the gap: the text is whole again
+  m_r = m_w;
+  return Step::Go;
+}
+
+StatementRewriter::Step StatementRewriter::Increments() {
+  bool quoted = false;
+  for (size_t i = 0; i < m_tok.size(); ++i) {
+    char c = m_tok[i];
+    if (c == '"') quoted = !quoted;
+    else if (!quoted && (c == '{' || c == '}')) m_brace = true;
+    if (c == '=') m_eq = true;
+    if (c == '[') m_bracket = true;
+    if (i + 1 < m_tok.size()) CountPair(c, m_tok[i + 1], +1);
+  }
+  if (m_plusPairs == 0 && m_minusPairs == 0) return Step::Go;
+  if (m_plusPairs > 0) {
+    Step s = Sweep(false);
+    if (s != Step::Go) return s;
+  }
+  if (m_minusPairs == 0) return Step::Go;
+  return Sweep(true);
+}
+
+// Declaration list: "int a, b = 2, c" -> "int a", "int b = 2", "int c". False when the output
+// would pass the bound; the text is queued by the caller when it is no declaration list.
+bool StatementRewriter::Declarations() {
+  size_t comma = FindTopLevel(m_tok, ',');
+  if (comma == npos) return Charge(m_tok.size()) ? (m_pieces.push_back(m_tok), true) : false;
+  std::string_view all(m_tok);
+  std::string_view first = all.substr(0, comma);
+  if (!ScrIsDeclaration(std::string(first).c_str()))
+    return Charge(m_tok.size()) ? (m_pieces.push_back(m_tok), true) : false;
+  std::string_view type = first.substr(0, first.find(' '));
+  if (!Charge(first.size())) return false;
+  m_pieces.emplace_back(first);
+  std::string_view rest = all.substr(comma + 1);
+  while (true) {
+    size_t c = FindTopLevel(rest, ',');
+    std::string item = TrimBlanks(rest.substr(0, c));
+    if (!item.empty()) {
+      bool typed = item.find(' ') != npos;
+      if (!Charge(item.size() + (typed ? 0 : type.size() + 1))) return false;
+      if (typed) {
+        m_pieces.push_back(std::move(item));
+      } else {
+        std::string piece;
+        piece.reserve(type.size() + 1 + item.size());
+        piece.append(type).append(1, ' ').append(item);
+        m_pieces.push_back(std::move(piece));
+      }
+    }
+    if (c == npos) break;
+    rest = rest.substr(c + 1);
+  }
+  return true;
+}
+
+bool StatementRewriter::Run(const std::string& token) {
+  Compound(token);
+  Step s = Increments();
+  if (s == Step::Full) return false;
+  if (s == Step::Go && !Declarations()) return false;
+  // The increments written after their operands, innermost first.
+  for (auto it = m_after.rbegin(); it != m_after.rend(); ++it) m_pieces.push_back(std::move(*it));
+  return true;
+}
+
+}  // namespace
+
+// Rewrites one token into statement pieces. A token past the output bound is queued as written,
+// with a warning.
+void ScrRewriteStatement(const std::string& token, std::vector<std::string>& pieces) {
+  if (token.empty()) return;
+  // Most tokens are a name, a value or a call: nothing to rewrite.
+  if (token[0] == '(' || token.find_first_of(kRewriteTriggers) == npos) {
+    pieces.push_back(token);
+    return;
+  }
+  const size_t start = pieces.size();
+  StatementRewriter rewriter(pieces);
+  if (rewriter.Run(token)) return;
+  pieces.resize(start);
+  pieces.push_back(token);
+  if (CScriptReader* r = ScrGetCurrentReader())
+    r->Report(ScrTextId::warn_rewrite_too_long, nullptr, {SCR_MAX_REWRITE_OUTPUT, ScrGetCurKeyWord()});
 }

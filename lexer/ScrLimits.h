@@ -21,6 +21,9 @@ constexpr int SCR_MAX_PARAMS = 32;          // parameters of a script function
 constexpr int SCR_MACRO_NAME_MAX = 29;      // a macro name
 constexpr int SCR_MAX_MACROS = 64;          // informative: the macro table grows beyond it
 constexpr int SCR_KEYWORD_TABLE_BOUND = 1024;  // records a keyword search looks at
+constexpr int SCR_MAX_REWRITE_OUTPUT = 65536;  // pieces one token's statement rewriting may make
+                                               // (16 times the longest token); past it the token
+                                               // is queued as written, with a warning
 
 // --- depths ---
 constexpr int SCR_MAX_BLOCK_DEPTH = 200;        // nested keyword readers (module in module, ...)

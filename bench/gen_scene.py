@@ -1,0 +1,301 @@
+#!/usr/bin/env python3
+"""Writes a synthetic scene script of an exact size in bytes, for the benchmark.
+
+    gen_scene.py SIZE_BYTES OUT [--one-line] [--no-skipped] [--seed N] [--stats]
+
+The scene has the shape real scenes have: one `script { ... }` block holding nested modules
+(Chinese and ASCII names, 1 to 4 deep, sometimes a qualified `module a:b`), macros, zrects,
+backgrounds, comment lines and trailing comments, blocks of keywords whose readers do not exist
+yet (skipped by the reader, with nested braces, value lists and quoted strings holding braces and
+commas), two script functions defined near the start (`outer` calls `inner`) and about 8 calls per
+MiB spread through the file, each with argument names of its own so every expansion builds new
+modules.
+
+The output is UTF-8 and deterministic (fixed seed). It is padded to exactly SIZE_BYTES.
+
+--one-line   the same kind of content without comments, every line joined by one space into a
+             single line of SIZE_BYTES. The calls of script functions are left out there: in the
+             current reader a call takes the rest of its line with it (see bench/README.md).
+--no-skipped leave out the blocks of not-yet-readable keywords. The reader reports the first of
+             them as an invalid keyword and records nothing after the first error, so this
+             variant is what shows that the rest of the text reads without a message.
+--stats      print "modules=N calls=N skipped=N bytes=N" on standard output: N modules is what
+             `scrread --dump tree` must list below the root.
+"""
+
+import argparse
+import random
+import sys
+
+CN_STEMS = ["泵站", "阀门", "水箱", "管道", "电机", "仪表", "冷却塔", "控制柜"]
+ASCII_STEMS = ["Pump", "Valve", "Tank", "Pipe", "Motor", "Gauge", "Tower", "Panel"]
+NOTES = ["检查压力", "outlet side", "注意: 流量", "kept for the lesson", "第二阶段", "to do"]
+WORDS = ["开启", "关闭", "阀门", "start", "stop", "流量", "pressure", "水位"]
+
+
+class Scene:
+    def __init__(self, rng, one_line, skipped):
+        self.rng = rng
+        self.one_line = one_line
+        self.skipped = skipped
+        self.serial = 0
+        # Each entry: (indent, code, trailing comment or None); code None = a comment line.
+        self.lines = []
+
+    def next_id(self):
+        self.serial += 1
+        return self.serial
+
+    def line(self, depth, code, note=None):
+        self.lines.append((depth, code, note))
+
+    def comment(self, depth, text):
+        self.lines.append((depth, None, text))
+
+    def module_name(self):
+        n = self.next_id()
+        if self.rng.random() < 0.5:
+            return f"{self.rng.choice(CN_STEMS)}{n}"
+        return f"{self.rng.choice(ASCII_STEMS)}_{n}"
+
+    def maybe_note(self):
+        return self.rng.choice(NOTES) if self.rng.random() < 0.15 else None
+
+    # --- pieces ---------------------------------------------------------------------------
+
+    def define(self, d):
+        n = self.next_id()
+        if self.rng.random() < 0.5:
+            self.line(d, f"define {{ N_{n} {self.rng.randint(1, 999)} }}", self.maybe_note())
+        else:
+            self.line(d, f"define {{ R_{n} {self.rng.randint(0, 99)}.{self.rng.randint(0, 9)} }}",
+                      self.maybe_note())
+
+    def zrect(self, d):
+        r = self.rng
+        n = self.next_id()
+        if r.random() < 0.5:
+            self.line(d, f"zrect {{ bitmap {{z{n}.bmp}} field {{/scene/z{n}}} position {{{r.randint(0, 800)} "
+                         f"{r.randint(0, 600)}}} size {{{r.randint(1, 300)} {r.randint(1, 200)}}} "
+                         f"transparency {{0.{r.randint(0, 9)}}} }}", self.maybe_note())
+        else:
+            self.line(d, "zrect")
+            self.line(d, "{")
+            self.line(d + 1, f"field {{ /scene/overlay{n} }}")
+            self.line(d + 1, f"position {{ {r.randint(0, 800)}, {r.randint(0, 600)} }}")
+            self.line(d + 1, f"size {{ {r.randint(1, 300)}, {r.randint(1, 200)} }}")
+            self.line(d + 1, f"transparency {{ 0.{r.randint(0, 9)} }}", self.maybe_note())
+            self.line(d, "}")
+
+    def background(self, d):
+        c = ", ".join(f"0.{self.rng.randint(0, 9)}" for _ in range(6))
+        self.line(d, f"background {{ color {{ {c} }} }}")
+
+    def text_string(self):
+        r = self.rng
+        return f'"{r.choice(WORDS)} {{{r.choice(WORDS)}}}, {r.choice(WORDS)} {{{r.randint(0, 99)}}}"'
+
+    def skipped_block(self, d):
+        """A block of a keyword the reader skips: nested braces, values, quoted strings."""
+        if not self.skipped:
+            return
+        r = self.rng
+        n = self.next_id()
+        kind = r.choice(["button", "animation", "variable"])
+        if kind == "button":
+            self.line(d, "button")
+            self.line(d, "{")
+            self.line(d + 1, f"name {{ b{n} }}")
+            self.line(d + 1, f"field {{ /scene/b{n} }}")
+            self.line(d + 1, f"tip {{ {self.text_string()} }}", self.maybe_note())
+            self.line(d + 1, "reaction")
+            self.line(d + 1, "{")
+            self.line(d + 2, "mode { click }")
+            self.line(d + 2, f"conditions {{ type {{ equal }} field {{ /scene/b{n} }} values {{ 1, 0 }} }}")
+            self.line(d + 2, f"animation {{ {self.text_string()} }}")
+            self.line(d + 1, "}")
+            self.line(d, "}")
+        elif kind == "animation":
+            self.line(d, "animation")
+            self.line(d, "{")
+            self.line(d + 1, f"name {{ anim_{n} }}")
+            self.line(d + 1, "controller")
+            self.line(d + 1, "{")
+            self.line(d + 2, "rotate")
+            self.line(d + 2, "{")
+            self.line(d + 3, f"field {{ /scene/r{n} }}")
+            vals = ", ".join(str(r.randint(0, 360)) for _ in range(r.randint(4, 12)))
+            self.line(d + 3, f"values {{ {vals} }}")
+            self.line(d + 3, "axis { 0 0 1 }")
+            self.line(d + 2, "}")
+            self.line(d + 1, "}")
+            self.line(d + 1, f"reference {{ animation {{ anim_{n} }} time {{ 0.{r.randint(1, 9)} }} }}")
+            self.line(d, "}")
+        else:
+            vals = ", ".join(f"{r.randint(0, 99)}.{r.randint(0, 9)}" for _ in range(r.randint(4, 16)))
+            self.line(d, f"variable {{ name {{ v{n} }} type {{ float }} values {{ {vals} }} "
+                         f"size {{ 4 }} text {{ {self.text_string()} }} }}", self.maybe_note())
+
+    def module(self, d, depth_left):
+        """A module block, 1 + depth_left deep at most; returns its name."""
+        r = self.rng
+        name = self.module_name()
+        if r.random() < 0.3:
+            self.comment(d, f"' {r.choice(NOTES)}")
+        self.line(d, f"module {name}")
+        self.line(d, "{", self.maybe_note())
+        children = []
+        for _ in range(r.randint(1, 4)):
+            p = r.random()
+            if p < 0.3:
+                self.define(d + 1)
+            elif p < 0.55:
+                self.zrect(d + 1)
+            elif p < 0.65:
+                self.skipped_block(d + 1)
+            elif p < 0.7:
+                self.comment(d + 1, f"' {r.choice(NOTES)}")
+            elif depth_left > 0:
+                children.append(self.module(d + 1, depth_left - 1))
+            else:
+                self.define(d + 1)
+        # A qualified path to a child made just above.
+        if children and r.random() < 0.5:
+            q = self.module_name()
+            self.line(d + 1, f"module {r.choice(children)}:{q} {{ define {{ K_{self.next_id()} 1 }} }}")
+        self.line(d, "}")
+        return name
+
+    def functions(self, d):
+        self.comment(d, "' Script functions: outer calls inner; every call builds two modules.")
+        self.line(d, "inner(n) { module n { zrect { position {1 2} } } }")
+        self.line(d, "outer(n, m)")
+        self.line(d, "{")
+        self.line(d + 1, "inner(n)")
+        self.line(d + 1, "module m { define { K 1 } }", "the second module of a call")
+        self.line(d, "}")
+
+    def call(self, d):
+        if self.one_line:
+            return
+        n = self.next_id()
+        self.line(d, f"outer(FnA_{n}, 函数B_{n})")
+
+    def chunk(self, d):
+        p = self.rng.random()
+        if p < 0.62:
+            self.module(d, self.rng.randint(0, 3))
+        elif p < 0.74:
+            self.define(d)
+        elif p < 0.82:
+            self.zrect(d)
+        elif p < 0.84:
+            self.background(d)
+        elif p < 0.94:
+            self.skipped_block(d)
+        else:
+            self.comment(d, f"' {self.rng.choice(NOTES)} {self.rng.randint(0, 9999)}")
+
+    # --- rendering ---------------------------------------------------------------------------
+
+    def render(self, start):
+        """The text of lines[start:], as bytes."""
+        if self.one_line:
+            parts = [code for (_, code, _) in self.lines[start:] if code is not None]
+            return (" ".join(parts) + " ").encode("utf-8") if parts else b""
+        out = []
+        for depth, code, note in self.lines[start:]:
+            pad = "    " * depth
+            if code is None:
+                out.append(f"{pad}{note}\n")
+            elif note:
+                out.append(f"{pad}{code} ' {note}\n")
+            else:
+                out.append(f"{pad}{code}\n")
+        return "".join(out).encode("utf-8")
+
+
+def generate(size, one_line, skipped, seed):
+    s = Scene(random.Random(seed), one_line, skipped)
+    if not one_line:
+        s.comment(0, "' 合成场景 -- a synthetic scene for the benchmark (bench/gen_scene.py).")
+    s.line(0, "script")
+    s.line(0, "{")
+    s.line(1, "version { 1.25 }")
+    s.line(1, "define { N 3 }")
+    s.line(1, "define { R 2.5 }")
+    # The functions before the background: in the current reader a background followed on the
+    # same line by a call-shaped word reads a wrong colour count (matters for --one-line).
+    s.functions(1)
+    s.background(1)
+    head = s.render(0)
+    body = [head]
+    total = len(head)
+    tail = b"}\n" if not one_line else b"}"
+    # About 8 calls per MiB, evenly spread; at least one in a small file.
+    interval = min(131072, max(size // 2, 1))
+    next_call = interval // 2
+    limit = size - len(tail) - 64  # room for the pad
+    while True:
+        mark = len(s.lines)
+        if total >= next_call:
+            s.call(1)
+            next_call += interval
+        else:
+            s.chunk(1)
+        piece = s.render(mark)
+        if total + len(piece) > limit:
+            del s.lines[mark:]
+            break
+        body.append(piece)
+        total += len(piece)
+    pad = size - total - len(tail)
+    if pad < 0:
+        raise SystemExit(f"gen_scene: size {size} is too small")
+    if one_line:
+        body.append(b" " * pad)
+    elif pad >= 4:
+        body.append(b"'" + b"." * (pad - 2) + b"\n")
+    else:
+        body.append(b"\n" * pad)
+    body.append(tail)
+    data = b"".join(body)
+    assert len(data) == size, (len(data), size)
+    return data, s
+
+
+def count_kept(s):
+    """Modules, calls and skipped blocks in the lines kept (rendering order, after rollback)."""
+    modules = calls = skipped = 0
+    for _, code, _ in s.lines:
+        if code is None or code.startswith("module m {"):  # the body of outer builds no module itself
+            continue
+        if code.startswith("module "):
+            modules += 1
+        elif code.startswith("outer(F"):
+            calls += 1
+            modules += 2
+        elif code.startswith(("button", "animation", "variable {")):
+            skipped += 1
+    return modules, calls, skipped
+
+
+def main(argv):
+    ap = argparse.ArgumentParser(description="Write a synthetic scene script of SIZE_BYTES bytes.")
+    ap.add_argument("size", type=int)
+    ap.add_argument("out")
+    ap.add_argument("--one-line", action="store_true")
+    ap.add_argument("--no-skipped", action="store_true")
+    ap.add_argument("--seed", type=int, default=20240611)
+    ap.add_argument("--stats", action="store_true")
+    a = ap.parse_args(argv)
+    data, s = generate(a.size, a.one_line, not a.no_skipped, a.seed)
+    with open(a.out, "wb") as f:
+        f.write(data)
+    if a.stats:
+        modules, calls, skipped = count_kept(s)
+        print(f"modules={modules} calls={calls} skipped={skipped} bytes={len(data)}")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])

@@ -20,20 +20,63 @@ std::vector<std::string> SplitQualified(const std::string& name) {
 
 }  // namespace
 
-// The controller files control points in the module's ctrlPoints collection.
+// A controller without a list of its own files control points in the module's
+// ctrlPoints collection, made on the first add.
 int COpController::AddCtrlPoint(CKvoObject* ctrlPoint) {
+  if (!m_list) return m_module ? m_module->AddTo(m_module->m_ctrlPoints, ctrlPoint) : 0;
   if (!ctrlPoint || !m_list->Add(ctrlPoint)) return 0;
   ctrlPoint->SetModule(m_module);
   return 1;
 }
 
+const CObjectList<CKvoObject>& COpController::List() const {
+  if (m_list) return *m_list;
+  return m_module ? m_module->ctrlPoints() : CSgModule::EmptyList<CKvoObject>();
+}
+
 // A module named nothing is called "main", like the root a host makes.
 CSgModule::CSgModule(const char* name)
-    : CKvoObject(SGT_MODULE, name ? name : "main"), m_opController(this, &m_ctrlPoints) {}
+    : CKvoObject(SGT_MODULE, name ? name : "main"), m_opController(this, nullptr) {}
 
-// Members go in reverse order of declaration: the view and environment, the interface
-// items and temporaries, then the collections, and the child modules last.
-CSgModule::~CSgModule() = default;
+// The module's own objects go in reverse order of declaration: the view and environment,
+// the interface items and temporaries, then the collections (the last declared first).
+void CSgModule::ReleaseOwnObjects() {
+  m_environment.reset();
+  m_view.reset();
+  m_interface.clear();
+  m_temps.clear();
+  m_tempBlocks.clear();
+#define SG_MODULE_COLLECTION_COUNT(json, T) +1
+  constexpr int kCollections = 0 SG_MODULE_COLLECTIONS(SG_MODULE_COLLECTION_COUNT);
+#undef SG_MODULE_COLLECTION_COUNT
+  CObjectListBase* lists[kCollections] = {
+#define SG_MODULE_COLLECTION_LIST(json, T) m_##json.get(),
+      SG_MODULE_COLLECTIONS(SG_MODULE_COLLECTION_LIST)
+#undef SG_MODULE_COLLECTION_LIST
+  };
+  for (int i = kCollections - 1; i >= 0; --i)
+    if (lists[i]) lists[i]->Clear();
+}
+
+// The child modules go last. A module deleted by its parent's list would delete its own
+// children in turn, one stack frame per level, which a deep tree cannot afford. So the
+// whole subtree's child lists are taken out first, level by level, and deleted from the
+// deepest level up: every module then dies with no children left, and while it dies its
+// parent and every other ancestor are still alive.
+CSgModule::~CSgModule() {
+  ReleaseOwnObjects();
+  if (!m_children) return;
+  std::vector<ListPtr<CSgModule>> levels;
+  levels.push_back(std::move(m_children));
+  for (size_t i = 0; i < levels.size(); ++i) {
+    CObjectList<CSgModule>& list = *levels[i];
+    for (int c = 0; c < list.Count(); ++c) {
+      CSgModule* child = list.At(c);
+      if (child->m_children) levels.push_back(std::move(child->m_children));
+    }
+  }
+  while (!levels.empty()) levels.pop_back();
+}
 
 // ---------------------------------------------------------------- the tree
 
@@ -41,9 +84,12 @@ CSgModule::~CSgModule() = default;
 void CSgModule::AddChild(CSgModule* child) {
   if (!child || child == this || child->m_parent) return;
   // Refuse to make a module a child of its own descendant: the tree would become a cycle.
-  for (CSgModule* m = this; m; m = m->m_parent)
-    if (m == child) return;
-  if (!m_children.Add(child)) return;
+  // Every ancestor has children, so a module without any (a new one) needs no walk up,
+  // and a tree built from the top down costs nothing per level here.
+  if (child->ChildCount() > 0)
+    for (CSgModule* m = this; m; m = m->m_parent)
+      if (m == child) return;
+  if (!Made(m_children).Add(child)) return;
   child->m_parent = this;
   child->SetModule(this);
 }
@@ -61,6 +107,12 @@ const CSgModule* CSgModule::Root() const {
   return m;
 }
 
+int CSgModule::Depth() const {
+  int depth = 0;
+  for (const CSgModule* m = m_parent; m; m = m->m_parent) ++depth;
+  return depth;
+}
+
 // Built from the root down: "main:Pump:Valve".
 std::string CSgModule::PathName() const {
   std::string path = Name();
@@ -71,7 +123,7 @@ std::string CSgModule::PathName() const {
 // The first step of a relative module name: a child of this module, else of its ancestors.
 CSgModule* CSgModule::FindChildUp(const std::string& name) {
   for (CSgModule* m = this; m; m = m->m_parent)
-    if (CSgModule* c = m->m_children.Find(name.c_str())) return c;
+    if (CSgModule* c = m->FindChild(name.c_str())) return c;
   return nullptr;
 }
 
@@ -89,7 +141,7 @@ CSgModule* CSgModule::FindModule(const char* name) {
     cur = FindChildUp(parts[0]);
     if (!cur && parts[0] == root->Name()) cur = root;
   }
-  for (size_t i = 1; cur && i < parts.size(); ++i) cur = cur->m_children.Find(parts[i].c_str());
+  for (size_t i = 1; cur && i < parts.size(); ++i) cur = cur->FindChild(parts[i].c_str());
   return cur;
 }
 
@@ -109,7 +161,7 @@ CSgModule* CSgModule::ResolveQualified(const char* name, std::string& last) {
 // The shared find: resolve a qualified name, then look in one collection of the
 // module and, for a plain name, of each ancestor.
 template <class T>
-T* CSgModule::FindUp(const char* name, const CObjectList<T> CSgModule::*list, bool localOnly) {
+T* CSgModule::FindUp(const char* name, ListPtr<T> CSgModule::*list, bool localOnly) {
   if (!name) return nullptr;
   std::string last;
   CSgModule* m = ResolveQualified(name, last);
@@ -117,7 +169,9 @@ T* CSgModule::FindUp(const char* name, const CObjectList<T> CSgModule::*list, bo
   // A qualified name names its module: look nowhere else.
   bool qualified = last.size() != std::char_traits<char>::length(name);
   for (; m; m = m->m_parent) {
-    if (T* obj = (m->*list).Find(last.c_str())) return obj;
+    const ListPtr<T>& l = m->*list;
+    if (l)
+      if (T* obj = l->Find(last.c_str())) return obj;
     if (localOnly || qualified) break;
   }
   return nullptr;
@@ -126,14 +180,16 @@ T* CSgModule::FindUp(const char* name, const CObjectList<T> CSgModule::*list, bo
 // ---------------------------------------------------------------- collections
 
 // Every plain add: list with ownership, then mark the object as this module's.
-void CSgModule::AddTo(CObjectList<CKvoObject>& list, CKvoObject* obj) {
-  if (!obj || !list.Add(obj)) return;
+// A null object makes no collection.
+int CSgModule::AddTo(ListPtr<CKvoObject>& list, CKvoObject* obj) {
+  if (!obj || !Made(list).Add(obj)) return 0;
   obj->SetModule(this);
+  return 1;
 }
 
 // A variable listed without ownership keeps the module it already has.
 void CSgModule::AddVariable(CSgVariable* var, int bOwn) {
-  if (!var || !m_variables.Add(var, bOwn != 0)) return;
+  if (!var || !Made(m_variables).Add(var, bOwn != 0)) return;
   if (bOwn || !var->Module()) var->SetModule(this);
 }
 
@@ -141,13 +197,14 @@ CSgVariable* CSgModule::RemoveVariable(CSgVariable* var) {
   if (!var) return nullptr;
   // A variable that leaves the module stops being one of its interface items.
   std::erase_if(m_interface, [var](const SgInterfaceItem& it) { return it.variable == var; });
-  return m_variables.Remove(var);
+  return m_variables ? m_variables->Remove(var) : nullptr;
 }
 
-// The dumps walk the collections through this, in SG_MODULE_COLLECTIONS order.
+// The dumps walk the collections through this, in SG_MODULE_COLLECTIONS order; an absent
+// collection is visited as an empty one.
 void CSgModule::ForEachCollection(
     const std::function<void(const char* jsonName, const std::vector<CKvoObject*>& items)>& visit) const {
-#define SG_MODULE_COLLECTION_VISIT(json, T) visit(#json, m_##json.Objects());
+#define SG_MODULE_COLLECTION_VISIT(json, T) visit(#json, json().Objects());
   SG_MODULE_COLLECTIONS(SG_MODULE_COLLECTION_VISIT)
 #undef SG_MODULE_COLLECTION_VISIT
 }
@@ -178,7 +235,8 @@ CKvoObject* CSgModule::FindObject(const char* name) {
   for (; m; m = m->m_parent) {
     // One hash lookup per collection, in the order of SG_MODULE_COLLECTIONS.
 #define SG_MODULE_COLLECTION_FIND(json, T) \
-  if (CKvoObject* obj = m->m_##json.Find(key)) return obj;
+  if (m->m_##json)                         \
+    if (CKvoObject* obj = m->m_##json->Find(key)) return obj;
     SG_MODULE_COLLECTIONS(SG_MODULE_COLLECTION_FIND)
 #undef SG_MODULE_COLLECTION_FIND
     if (qualified) break;

@@ -10,33 +10,31 @@ void CObjectListBase::Clear() {
   std::vector<CKvoObject*> items;
   items.swap(m_items);
   for (CKvoObject* obj : items) obj->DetachIndex(this);
-  std::unordered_map<const CKvoObject*, std::unique_ptr<CKvoObject>> owned;
-  owned.swap(m_owned);
-  m_seq.clear();
+  std::unordered_map<const CKvoObject*, Entry> entries;
+  entries.swap(m_entries);
   m_byName.clear();
   // Delete in the order of addition, so dumps of destruction order are predictable.
   for (CKvoObject* obj : items) {
-    auto it = owned.find(obj);
-    if (it != owned.end()) it->second.reset();
+    auto it = entries.find(obj);
+    if (it != entries.end() && it->second.owned) delete obj;
   }
 }
 
 // Adding the same object twice would give it two owners; the second add is refused.
 int CObjectListBase::AddObject(CKvoObject* obj, bool bOwn) {
-  if (!obj || m_seq.count(obj)) return 0;
+  if (!obj || m_entries.count(obj)) return 0;
   m_items.push_back(obj);
-  m_seq[obj] = m_nextSeq++;
-  if (bOwn) m_owned[obj].reset(obj);
+  m_entries[obj] = Entry{m_nextSeq++, bOwn};
   IndexName(obj, obj->Name());
   obj->AttachIndex(this);
   return 1;
 }
 
-// Takes obj out of the order, the name index and its list of indexes (not out of
-// ownership: the callers decide what happens to it).
+// Takes obj out of the order, the name index and its list of indexes, and forgets whether
+// it was owned: the callers decide what happens to it.
 void CObjectListBase::Unlist(CKvoObject* obj) {
   UnindexName(obj, obj->Name());
-  m_seq.erase(obj);
+  m_entries.erase(obj);
   auto it = std::find(m_items.begin(), m_items.end(), obj);
   if (it != m_items.end()) m_items.erase(it);
   obj->DetachIndex(this);
@@ -44,27 +42,26 @@ void CObjectListBase::Unlist(CKvoObject* obj) {
 
 // An owned object is released, not deleted: the caller owns it from now on.
 CKvoObject* CObjectListBase::RemoveObject(CKvoObject* obj) {
-  if (!obj || !m_seq.count(obj)) return nullptr;
+  if (!obj || !m_entries.count(obj)) return nullptr;
   Unlist(obj);
-  auto it = m_owned.find(obj);
-  if (it != m_owned.end()) {
-    it->second.release();  // ownership passes to the caller
-    m_owned.erase(it);
-  }
   return obj;
 }
 
 // One hash lookup; the front of the name's vector is the first added.
 CKvoObject* CObjectListBase::FindObject(const char* name) const {
-  if (!name) return nullptr;
+  if (!name || m_byName.empty()) return nullptr;
   auto it = m_byName.find(name);
   if (it == m_byName.end() || it->second.empty()) return nullptr;
   return it->second.front();
 }
 
-bool CObjectListBase::Contains(const CKvoObject* obj) const { return obj && m_seq.count(obj) != 0; }
+bool CObjectListBase::Contains(const CKvoObject* obj) const { return obj && m_entries.count(obj) != 0; }
 
-bool CObjectListBase::Owns(const CKvoObject* obj) const { return obj && m_owned.count(obj) != 0; }
+bool CObjectListBase::Owns(const CKvoObject* obj) const {
+  if (!obj) return false;
+  auto it = m_entries.find(obj);
+  return it != m_entries.end() && it->second.owned;
+}
 
 CKvoObject* CObjectListBase::ObjectAt(int i) const {
   if (i < 0 || i >= (int)m_items.size()) return nullptr;
@@ -75,8 +72,8 @@ CKvoObject* CObjectListBase::ObjectAt(int i) const {
 void CObjectListBase::IndexName(CKvoObject* obj, const std::string& name) {
   // Keep each name's objects in list order, so the first added wins even after renames.
   std::vector<CKvoObject*>& same = m_byName[name];
-  std::uint64_t seq = m_seq.at(obj);
-  auto pos = std::find_if(same.begin(), same.end(), [&](CKvoObject* o) { return m_seq.at(o) > seq; });
+  std::uint64_t seq = m_entries.at(obj).seq;
+  auto pos = std::find_if(same.begin(), same.end(), [&](CKvoObject* o) { return m_entries.at(o).seq > seq; });
   same.insert(pos, obj);
 }
 
@@ -90,18 +87,12 @@ void CObjectListBase::UnindexName(CKvoObject* obj, const std::string& name) {
 
 // Called by the object after SetName: move it from the old name to the new.
 void CObjectListBase::ObjectRenamed(CKvoObject* obj, const std::string& oldName) {
-  if (!m_seq.count(obj)) return;
+  if (!m_entries.count(obj)) return;
   UnindexName(obj, oldName);
   IndexName(obj, obj->Name());
 }
 
+// Someone else deleted an object still listed here: forget it without deleting it again.
 void CObjectListBase::ObjectDestroyed(CKvoObject* obj) {
-  // Someone else deleted an object still listed here: forget it without deleting it again.
-  if (!m_seq.count(obj)) return;
-  Unlist(obj);
-  auto it = m_owned.find(obj);
-  if (it != m_owned.end()) {
-    it->second.release();
-    m_owned.erase(it);
-  }
+  if (m_entries.count(obj)) Unlist(obj);
 }

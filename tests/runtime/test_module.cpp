@@ -1,6 +1,7 @@
 // The module tree, collections, finds, temporaries and the tree-wide view.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -200,4 +201,136 @@ TEST(Module, InterfaceSequencesViewEnvironment) {
   EXPECT_EQ(t.valve->Environment()->Options(), 8u);
   CSgModule other;
   EXPECT_NE(other.SgView(), t.root.SgView());
+}
+
+namespace {
+
+// A probe notes its own death; while dying it reads its module's full path (in a deep
+// chain only its parent's name), so a module freed before its objects or its ancestors
+// shows up under the sanitizers.
+struct Deaths {
+  bool fullPaths = true;
+  std::vector<std::string> names;
+};
+
+class DeathProbe : public CKvoObject {
+ public:
+  explicit DeathProbe(Deaths* deaths) : CKvoObject(SGT_TEXT, "probe"), m_deaths(deaths) {}
+  ~DeathProbe() override {
+    const CSgModule* parent = Module()->Parent();
+    m_deaths->names.push_back(m_deaths->fullPaths ? FullName() : parent ? parent->Name() : "");
+  }
+
+ private:
+  Deaths* m_deaths;
+};
+
+}  // namespace
+
+TEST(Module, AbsentCollectionsActEmpty) {
+  static_assert(sizeof(CSgModule) <= 600, "an empty module must stay small");
+  CSgModule m;
+  CSgVariable stray(SGT_VARIABLE, "x");
+  EXPECT_EQ(m.RemoveVariable(&stray), nullptr);
+  EXPECT_EQ(m.OpController()->CtrlPoint(0), nullptr);
+  EXPECT_EQ(m.Child(0), nullptr);
+  EXPECT_EQ(m.FindChild("x"), nullptr);
+
+  // Each add makes its own collection only; the others stay empty.
+  struct Row {
+    const char* json;
+    void (CSgModule::*add)(CKvoObject*);
+    CKvoObject* (CSgModule::*find)(const char*);
+  };
+  const Row rows[] = {
+      {"animations", &CSgModule::AddAnimation, &CSgModule::FindAnimation},
+      {"texts", &CSgModule::AddText, &CSgModule::FindText},
+      {"userPrograms", &CSgModule::AddUserProgram, &CSgModule::FindProgram},
+      {"userObjects", &CSgModule::AddUserObject, &CSgModule::FindObject},
+  };
+  for (const Row& r : rows) {
+    CSgModule one;
+    EXPECT_EQ((one.*r.find)(r.json), nullptr) << r.json;
+    (one.*r.add)(nullptr);
+    (one.*r.add)(new CKvoObject(0, r.json));
+    EXPECT_STREQ((one.*r.find)(r.json)->Name(), r.json);
+    std::string seen;
+    int visited = 0;
+    one.ForEachCollection([&](const char* json, const std::vector<CKvoObject*>& items) {
+      ++visited;
+      if (!items.empty()) seen += json;
+    });
+    EXPECT_EQ(visited, 23);
+    EXPECT_EQ(seen, r.json);
+  }
+}
+
+TEST(Module, OpControllerWithItsOwnList) {
+  CObjectList<CKvoObject> list;
+  CSgModule m;
+  COpController own(&m, &list);
+  EXPECT_EQ(own.AddCtrlPoint(new CKvoObject(SGT_BUTTON, "b")), 1);
+  EXPECT_EQ(own.FindCtrlPoint("b")->Module(), &m);
+  EXPECT_EQ(m.FindCtrlpt("b"), nullptr);  // the module's collection is not touched
+  EXPECT_EQ(&m.OpController()->List(), &m.ctrlPoints());
+}
+
+// Built, searched, sequenced and destroyed without one stack frame per level.
+TEST(Module, DeepChainWithoutRecursion) {
+  const int kDepth = 100000;
+  Deaths deaths;
+  deaths.fullPaths = false;
+  {
+    CSgModule root;
+    root.AddVariable(Var("top", 7));
+    CSgModule* leaf = &root;
+    for (int i = 0; i < kDepth; ++i) {
+      auto* next = new CSgModule("m");
+      leaf->AddChild(next);
+      leaf = next;
+    }
+    EXPECT_EQ(leaf->Depth(), kDepth);
+    EXPECT_EQ(leaf->Parent()->Depth(), kDepth - 1);
+    EXPECT_EQ(leaf->FindVariable("top")->GetInt(), 7);
+    EXPECT_EQ(root.BuildSequence(), 1);
+    EXPECT_EQ(leaf->SequenceBuilt(), 1);
+    for (CSgModule* m = leaf; m; m = m->Parent()) m->AddText(new DeathProbe(&deaths));
+  }
+  ASSERT_EQ(deaths.names.size(), (size_t)kDepth + 1);
+  EXPECT_EQ(deaths.names.front(), "");  // the root's own objects go first
+  EXPECT_EQ(deaths.names.back(), "main");
+}
+
+// Every module of a branching tree dies once with its ancestors alive; a module deleted
+// on its own takes its subtree with it and leaves its parent's list.
+TEST(Module, TreeDestructionAndDepth) {
+  Deaths deaths;
+  std::vector<std::string> paths, gonePaths;
+  {
+    CSgModule root;
+    std::vector<CSgModule*> all{&root};
+    for (size_t i = 0; all.size() < 40; ++i) {
+      auto* c = new CSgModule(("c" + std::to_string(all.size())).c_str());
+      all[i / 3]->AddChild(c);  // three children each, breadth first
+      all.push_back(c);
+    }
+    const std::pair<int, int> depths[] = {{0, 0}, {1, 1}, {3, 1}, {4, 2}, {12, 2}, {13, 3}, {39, 3}};
+    for (auto [index, depth] : depths) EXPECT_EQ(all[index]->Depth(), depth) << index;
+    for (CSgModule* m : all) {
+      m->AddText(new DeathProbe(&deaths));
+      paths.push_back(m->PathName() + ":probe");
+      for (const CSgModule* a = m; a; a = a->Parent())
+        if (a == all[1]) gonePaths.push_back(paths.back());
+    }
+    delete all[1];
+    EXPECT_EQ(root.ChildCount(), 2);
+    EXPECT_EQ(root.FindChild("c1"), nullptr);
+    std::vector<std::string> died = deaths.names;
+    std::sort(died.begin(), died.end());
+    std::sort(gonePaths.begin(), gonePaths.end());
+    EXPECT_EQ(died, gonePaths);
+  }
+  std::sort(deaths.names.begin(), deaths.names.end());
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(deaths.names, paths);
 }

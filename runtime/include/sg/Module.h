@@ -52,17 +52,18 @@ class CSgModule;
   X(nuts, CKvoObject)            \
   X(userObjects, CKvoObject)
 
-// The operation controller of a module: it keeps the module's control points
-// (the module's ctrlPoints collection).
+// The operation controller of a module: it keeps the module's control points.
+// Given a list, it keeps them there; given none (list == nullptr), it keeps them in the
+// module's ctrlPoints collection, which is then made on the first add.
 class COpController {
  public:
   COpController(CSgModule* module, CObjectList<CKvoObject>* list) : m_module(module), m_list(list) {}
   // Takes ownership; null is ignored. Returns non-zero when added.
   int AddCtrlPoint(CKvoObject* ctrlPoint);
-  CKvoObject* FindCtrlPoint(const char* name) const { return m_list->Find(name); }
-  int CtrlPointCount() const { return m_list->Count(); }
-  CKvoObject* CtrlPoint(int i) const { return m_list->At(i); }
-  const CObjectList<CKvoObject>& List() const { return *m_list; }
+  CKvoObject* FindCtrlPoint(const char* name) const { return List().Find(name); }
+  int CtrlPointCount() const { return List().Count(); }
+  CKvoObject* CtrlPoint(int i) const { return List().At(i); }
+  const CObjectList<CKvoObject>& List() const;
   CSgModule* Module() const { return m_module; }
 
  private:
@@ -92,8 +93,10 @@ class CSgModule : public CKvoObject {
   // Takes ownership of child and makes this module its parent; null is ignored.
   void AddChild(CSgModule* child);
   CSgModule* Parent() const { return m_parent; }
-  int ChildCount() const { return m_children.Count(); }
-  CSgModule* Child(int i) const { return m_children.At(i); }
+  // The number of ancestors: 0 for a root, 1 for its children, and so on.
+  int Depth() const;
+  int ChildCount() const { return m_children ? m_children->Count() : 0; }
+  CSgModule* Child(int i) const { return m_children ? m_children->At(i) : nullptr; }
   CSgModule* Root();
   const CSgModule* Root() const;
   // Module names from the root joined by ':' ("main:Pump").
@@ -103,11 +106,13 @@ class CSgModule : public CKvoObject {
   // step is looked for among the children of this module, then of its ancestors.
   CSgModule* FindModule(const char* name);
   // A child of this module only, by its own name (no ':' resolution, no search upwards).
-  CSgModule* FindChild(const char* name) const { return name ? m_children.Find(name) : nullptr; }
+  CSgModule* FindChild(const char* name) const { return name && m_children ? m_children->Find(name) : nullptr; }
 
   // --- collections (each add takes ownership, sets the object's module; null is ignored) ---
+  // A collection is made on its first add; until then its accessor gives an empty list
+  // shared by every module, and finds in it cost one pointer test.
 #define SG_MODULE_COLLECTION_ACCESSOR(json, T) \
-  const CObjectList<T>& json() const { return m_##json; }
+  const CObjectList<T>& json() const { return m_##json ? *m_##json : EmptyList<T>(); }
   SG_MODULE_COLLECTIONS(SG_MODULE_COLLECTION_ACCESSOR)
 #undef SG_MODULE_COLLECTION_ACCESSOR
 
@@ -153,6 +158,7 @@ class CSgModule : public CKvoObject {
   CKvoObject* FindProgram(const char* name);  // user programs
   CKvoObject* FindObject(const char* name);   // any collection
 
+  // Files control points in the ctrlPoints collection.
   COpController* OpController() { return &m_opController; }
 
   // --- temporaries ---
@@ -183,15 +189,32 @@ class CSgModule : public CKvoObject {
   void Describe(CDescriber& d) const override;
 
  private:
-  void AddTo(CObjectList<CKvoObject>& list, CKvoObject* obj);
+  friend class COpController;
+  template <class T>
+  using ListPtr = std::unique_ptr<CObjectList<T>>;
+
+  // The list every absent collection stands for.
+  template <class T>
+  static const CObjectList<T>& EmptyList() {
+    static const CObjectList<T> empty;
+    return empty;
+  }
+  template <class T>
+  static CObjectList<T>& Made(ListPtr<T>& list) {
+    if (!list) list = std::make_unique<CObjectList<T>>();
+    return *list;
+  }
+  int AddTo(ListPtr<CKvoObject>& list, CKvoObject* obj);
   CSgModule* ResolveQualified(const char* name, std::string& last);
   template <class T>
-  T* FindUp(const char* name, const CObjectList<T> CSgModule::*list, bool localOnly);
+  T* FindUp(const char* name, ListPtr<T> CSgModule::*list, bool localOnly);
   CSgModule* FindChildUp(const std::string& name);
+  void ReleaseOwnObjects();
 
   CSgModule* m_parent = nullptr;
-  CObjectList<CSgModule> m_children;
-#define SG_MODULE_COLLECTION_MEMBER(json, T) CObjectList<T> m_##json;
+  ListPtr<CSgModule> m_children;
+  // Declared in SG_MODULE_COLLECTIONS order; each made on its first add.
+#define SG_MODULE_COLLECTION_MEMBER(json, T) ListPtr<T> m_##json;
   SG_MODULE_COLLECTIONS(SG_MODULE_COLLECTION_MEMBER)
 #undef SG_MODULE_COLLECTION_MEMBER
   COpController m_opController;

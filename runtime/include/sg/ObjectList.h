@@ -1,7 +1,6 @@
 // CObjectList<T>: an ordered list of runtime objects with a hash index by name.
 //
-// The list owns the objects added with ownership (std::unique_ptr inside) and deletes them
-// when it is destroyed. Finds by name are hash lookups; when several objects share a name
+// The list owns the objects added with ownership and deletes them when it is destroyed. Finds by name are hash lookups; when several objects share a name
 // the one listed first wins. The index follows renames and forgets objects that are
 // destroyed elsewhere, through the CKvoNameIndex notifications of CKvoObject.
 #pragma once
@@ -44,10 +43,15 @@ class CObjectListBase : public CKvoNameIndex {
   void UnindexName(CKvoObject* obj, const std::string& name);
   void Unlist(CKvoObject* obj);
 
-  std::vector<CKvoObject*> m_items;                                       // in order of addition
-  std::unordered_map<const CKvoObject*, std::uint64_t> m_seq;             // order number of each listed object
-  std::unordered_map<const CKvoObject*, std::unique_ptr<CKvoObject>> m_owned;
-  std::unordered_map<std::string, std::vector<CKvoObject*>> m_byName;     // each vector in list order
+  // What the list knows of one listed object: its order number and whether it owns it.
+  struct Entry {
+    std::uint64_t seq;
+    bool owned;
+  };
+
+  std::vector<CKvoObject*> m_items;                                    // in order of addition
+  std::unordered_map<const CKvoObject*, Entry> m_entries;              // every listed object
+  std::unordered_map<std::string, std::vector<CKvoObject*>> m_byName;  // each vector in list order
   std::uint64_t m_nextSeq = 0;
 };
 

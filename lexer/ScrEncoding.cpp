@@ -113,8 +113,10 @@ bool ScrConvert(const char* fromCode, const char* toCode, std::string_view in, s
   bool whole = true;
   char* inPtr = const_cast<char*>(in.data());
   size_t inLeft = in.size();
-  // The output grows as needed (E2BIG); `used` is how much of it holds converted bytes.
-  out.resize(in.size() * 2 + 16);
+  // The output grows as needed (E2BIG); `used` is how much of it holds converted bytes. GBK text
+  // is never longer than the same text in UTF-8, so a whole script converts without growing and
+  // without holding twice its size.
+  out.resize((fromUtf8 ? in.size() : in.size() * 2) + 16);
   size_t used = 0;
   bool flushing = false;  // after the input: emit any shift sequence the target needs
 

@@ -55,6 +55,9 @@ struct ScrLineScan {
   // question first needs it.
   std::vector<uint8_t> flags;
   bool flagsBuilt = false;
+  // A line without quotes and without '(' has every byte outside quotes and parentheses: its
+  // flags are all 0 and are never built.
+  bool plain = false;
 
   bool Holds(uint64_t src, size_t wEnd, size_t pos) const {
     return source == src && windowEnd == wEnd && pos >= start && pos < after;

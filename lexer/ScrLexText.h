@@ -8,7 +8,20 @@
 namespace scrlex {
 
 // `c` is one of the characters of `set` (a NUL byte never is).
-inline bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
+inline bool InSet(char c, const char* set) {
+  for (; *set; ++set)
+    if (*set == c) return true;
+  return false;
+}
+
+// A set of bytes tested by one table lookup, for the loops that look at every byte of a line.
+struct CharSet {
+  bool has[256] = {};
+  constexpr explicit CharSet(const char* set) {
+    for (; *set; ++set) has[static_cast<unsigned char>(*set)] = true;
+  }
+  constexpr bool operator()(char c) const { return has[static_cast<unsigned char>(c)]; }
+};
 
 inline bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
@@ -28,7 +41,8 @@ inline std::string TrimBlanks(std::string_view s) {
 // `close` lower the depth (a stray closer never takes it below 0); npos when there is none.
 inline size_t FindTopLevel(std::string_view s, char c, const char* open = "(", const char* close = ")") {
   bool quoted = false;
-  int depth = 0;
+  size_t depth = 0;
+  const CharSet opens(open), closes(close);
   for (size_t i = 0; i < s.size(); ++i) {
     char ch = s[i];
     if (ch == '"') {
@@ -37,9 +51,9 @@ inline size_t FindTopLevel(std::string_view s, char c, const char* open = "(", c
     }
     if (quoted) continue;
     if (ch == c && depth == 0) return i;
-    if (InSet(ch, open)) {
+    if (opens(ch)) {
       ++depth;
-    } else if (InSet(ch, close)) {
+    } else if (closes(ch)) {
       if (depth > 0) --depth;
     }
   }

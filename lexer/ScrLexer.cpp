@@ -235,6 +235,7 @@ void LoadLine(ScrLineScan& L, const CScrStream& f, size_t pos) {
   L.after = after;
   for (auto& m : L.memo) m.from = ScrLineScan::npos;
   L.flagsBuilt = false;
+  L.plain = !std::memchr(p + pos, '"', end - pos) && !std::memchr(p + pos, '(', end - pos);
 }
 
 // Quote parity and parenthesis depth before every byte of the line (ScrLineScan::flags).
@@ -259,6 +260,7 @@ void BuildFlags(ScrLineScan& L) {
 }
 
 uint8_t FlagsAt(ScrLineScan& L, size_t i) {
+  if (L.plain) return 0;
   if (!L.flagsBuilt) BuildFlags(L);
   return L.flags[i - L.start];
 }
@@ -282,10 +284,12 @@ size_t Search(ScrLineScan& L, Q k, size_t t) {
   auto word = [&](const char* w, size_t n) {
     return firstWhere([&](size_t i) { return p[i] == w[0] && i + n <= e && std::memcmp(p + i, w, n) == 0; });
   };
-  auto outside = [&](int parity, const char* set) {
+  static constexpr CharSet kBraces("{}"), kStops("{}'"), kApostrophes("'"), kOperators("=+-*/%<>&");
+  auto outside = [&](int parity, const CharSet& set) {
+    if (L.plain) return parity ? e : firstWhere([&](size_t i) { return set(p[i]); });
     if (!L.flagsBuilt) BuildFlags(L);
     const uint8_t* fl = L.flags.data() - L.start;
-    return firstWhere([&](size_t i) { return (fl[i] & 1) == parity && InSet(p[i], set); });
+    return firstWhere([&](size_t i) { return set(p[i]) && (fl[i] & 1) == parity; });
   };
   switch (k) {
     case ScrLineScan::kOpenParen: return firstChar('(');
@@ -293,7 +297,7 @@ size_t Search(ScrLineScan& L, Q k, size_t t) {
     case ScrLineScan::kOpenBrace: return firstChar('{');
     case ScrLineScan::kBraceOrApostrophe: return firstWhere([&](size_t i) { return p[i] == '{' || p[i] == '\''; });
     case ScrLineScan::kApostrophe: return firstChar('\'');
-    case ScrLineScan::kOperatorChar: return firstWhere([&](size_t i) { return InSet(p[i], "=+-*/%<>&"); });
+    case ScrLineScan::kOperatorChar: return firstWhere([&](size_t i) { return kOperators(p[i]); });
     case ScrLineScan::kEquals: return firstChar('=');
     case ScrLineScan::kBracket: return firstChar('[');
     case ScrLineScan::kPlusPlus: return word("++", 2);
@@ -301,13 +305,14 @@ size_t Search(ScrLineScan& L, Q k, size_t t) {
     case ScrLineScan::kReturnWord: return word("return ", 7);
     case ScrLineScan::kInterfaceWord: return word("interface ", 10);
     case ScrLineScan::kSpace: return firstChar(' ');
-    case ScrLineScan::kBraceOutside0: return outside(0, "{}");
-    case ScrLineScan::kBraceOutside1: return outside(1, "{}");
-    case ScrLineScan::kStopOutside0: return outside(0, "{}'");
-    case ScrLineScan::kStopOutside1: return outside(1, "{}'");
-    case ScrLineScan::kApostropheOutside0: return outside(0, "'");
-    case ScrLineScan::kApostropheOutside1: return outside(1, "'");
+    case ScrLineScan::kBraceOutside0: return outside(0, kBraces);
+    case ScrLineScan::kBraceOutside1: return outside(1, kBraces);
+    case ScrLineScan::kStopOutside0: return outside(0, kStops);
+    case ScrLineScan::kStopOutside1: return outside(1, kStops);
+    case ScrLineScan::kApostropheOutside0: return outside(0, kApostrophes);
+    case ScrLineScan::kApostropheOutside1: return outside(1, kApostrophes);
     case ScrLineScan::kTopSemicolon: {
+      if (L.plain) return firstChar(';');
       if (!L.flagsBuilt) BuildFlags(L);
       const uint8_t* fl = L.flags.data() - L.start;
       return firstWhere([&](size_t i) { return p[i] == ';' && (fl[i] & 3) == 0; });

@@ -1,6 +1,7 @@
 #include "lexer/ScrStream.h"
 
 #include <algorithm>
+#include <cstring>
 
 ScrSource::ScrSource(std::string name, std::string text) : m_name(std::move(name)), m_text(std::move(text)) {
   static uint64_t next = 0;
@@ -8,9 +9,18 @@ ScrSource::ScrSource(std::string name, std::string text) : m_name(std::move(name
   // Starts of the lines after the first; a lone CR, LF and CR LF each end a line. A line is
   // entered one byte past its start, so the position just after a terminator still belongs to
   // the line it ends. A terminator at the very end begins no line.
-  m_entries.push_back(0);
   const char* p = m_text.data();
   const size_t n = m_text.size();
+  m_entries.reserve(1 + static_cast<size_t>(std::count(p, p + n, '\n')));
+  m_entries.push_back(0);
+  if (!std::memchr(p, '\r', n)) {
+    // LF only, the common case: one memchr per line.
+    for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(p + n - q))));) {
+      ++q;
+      if (q < p + n) m_entries.push_back(static_cast<size_t>(q - p) + 1);
+    }
+    return;
+  }
   for (size_t i = 0; i < n; ++i) {
     char c = p[i];
     if (c == '\n') {

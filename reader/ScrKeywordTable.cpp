@@ -1,9 +1,12 @@
 // The keyword table and its queries.
 #include "reader/ScrKeywordTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
@@ -283,14 +286,23 @@ std::string Lowered(const char* s) {
 }
 
 // Lower-cased names of the records a search looks at: up to the end mark, at most the bound.
-const std::unordered_set<std::string>& LoweredNames() {
-  static const std::unordered_set<std::string> names = [] {
-    std::unordered_set<std::string> set;
+struct LoweredNameSet {
+  std::vector<std::string> names;
+  std::unordered_set<std::string_view> set;
+  size_t longest = 0;
+};
+const LoweredNameSet& LoweredNames() {
+  static const LoweredNameSet names = [] {
+    LoweredNameSet n;
     for (int i = 0; i < kTableCount && i < SCR_KEYWORD_TABLE_BOUND; ++i) {
       if (std::strcmp(kTable[i].name, "*") == 0) break;
-      set.insert(Lowered(kTable[i].name));
+      n.names.push_back(Lowered(kTable[i].name));
     }
-    return set;
+    for (const std::string& s : n.names) {
+      n.set.insert(s);
+      n.longest = std::max(n.longest, s.size());
+    }
+    return n;
   }();
   return names;
 }
@@ -317,8 +329,17 @@ const ScrKeywordRecord* ScrFindKeywordRecord(const char* name) {
 
 int ScrIsKeyword(const char* token) {
   if (!token) return 0;
-  // Case-insensitive equality over ASCII letters is equality of the lower-cased texts.
-  return LoweredNames().count(Lowered(token)) ? 1 : 0;
+  // Case-insensitive equality over ASCII letters is equality of the lower-cased texts. No keyword
+  // is longer than `longest`, so a longer token is lowered nowhere.
+  const LoweredNameSet& names = LoweredNames();
+  char buf[64];
+  size_t n = 0;
+  for (; token[n]; ++n) {
+    if (n >= names.longest || n >= sizeof buf) return 0;
+    char c = token[n];
+    buf[n] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return names.set.count(std::string_view(buf, n)) ? 1 : 0;
 }
 
 int ScrKeywordAllows(const char* parent, const char* child) {

@@ -9,7 +9,8 @@
 #include <vector>
 
 // The executable's directory, from /proc/self/exe; "/" for a program in the root.
-std::string SgHostDirectory() {
+namespace {
+std::string FindHostDirectory() {
   // readlink does not terminate; grow the buffer until the whole path fits.
   std::vector<char> buf(256);
   for (;;) {
@@ -24,6 +25,13 @@ std::string SgHostDirectory() {
     if (buf.size() >= (1u << 20)) return ".";
     buf.resize(buf.size() * 2);
   }
+}
+}  // namespace
+
+// The executable does not move while it runs: its directory is looked up once.
+std::string SgHostDirectory() {
+  static const std::string dir = FindHostDirectory();
+  return dir;
 }
 
 // steady_clock never goes backwards, unlike the wall clock.

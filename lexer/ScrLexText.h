@@ -37,12 +37,12 @@ inline std::string TrimBlanks(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
-// Index of the first `c` outside double quotes and at nesting depth 0, where `open` raise and
-// `close` lower the depth (a stray closer never takes it below 0); npos when there is none.
-inline size_t FindTopLevel(std::string_view s, char c, const char* open = "(", const char* close = ")") {
+// Index of the first `c` outside double quotes and at nesting depth 0, where '(' (and '[' with
+// `brackets`) raise and ')' (and ']') lower the depth (a stray closer never takes it below 0);
+// npos when there is none.
+inline size_t FindTopLevel(std::string_view s, char c, bool brackets = false) {
   bool quoted = false;
   size_t depth = 0;
-  const CharSet opens(open), closes(close);
   for (size_t i = 0; i < s.size(); ++i) {
     char ch = s[i];
     if (ch == '"') {
@@ -51,9 +51,9 @@ inline size_t FindTopLevel(std::string_view s, char c, const char* open = "(", c
     }
     if (quoted) continue;
     if (ch == c && depth == 0) return i;
-    if (opens(ch)) {
+    if (ch == '(' || (brackets && ch == '[')) {
       ++depth;
-    } else if (closes(ch)) {
+    } else if (ch == ')' || (brackets && ch == ']')) {
       if (depth > 0) --depth;
     }
   }

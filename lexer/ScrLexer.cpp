@@ -526,7 +526,7 @@ bool CutToken(CScrStream* f, ScrLexState& s, std::string& token) {
     semicolon = TopLevelSemicolon(L, t, end);
     semicolonKnown = true;
     if (semicolon == npos) {
-      size_t comma = FindTopLevel(std::string_view(p + t, end - t), ',', "([", ")]");
+      size_t comma = FindTopLevel(std::string_view(p + t, end - t), ',', true);
       if (comma != npos) {
         end = t + comma;
         seekTo = end;

@@ -2,6 +2,7 @@
 // node appearance and contents, the background, error message and the trace writer.
 #include "sg/Gfx.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,10 @@ struct Scene {
   std::unordered_map<std::string, SGKEY> byPath;  // canonical path -> key
   SGKEY nextKey = 1;
   std::vector<SGKEY> openStack;                   // current field on top
+  // For each parent and kind of inserted child ("<key>/zrect"), the suffix to try next: nodes
+  // are never removed (only the whole scene is reset), so every suffix below it is taken and the
+  // k-th insert does not try k names.
+  std::unordered_map<std::string, unsigned> insertNext;
   SgBackground background;
   std::string errorMessage;
   std::string workDir;
@@ -42,6 +47,7 @@ struct Scene {
   void Reset() {
     nodes.clear();
     byPath.clear();
+    insertNext.clear();
     openStack.clear();
     background = SgBackground();
     errorMessage.clear();
@@ -53,7 +59,7 @@ struct Scene {
     auto root = std::make_unique<Node>();
     root->info.key = nextKey++;
     root->info.owner = SG_NO_KEY;
-    root->info.path = "/";
+    root->info.path.assign(1, '/');
     byPath["/"] = root->info.key;
     nodes[root->info.key] = std::move(root);
   }
@@ -212,10 +218,17 @@ void SetContents(Node* n, const std::string& name, const std::string& value) {
 Node* InsertChild(const char* kind) {
   Node* parent = S().Get(S().Current());
   if (!parent) return nullptr;
-  for (unsigned n = 1;; ++n) {
+  std::string hint = std::to_string(parent->info.key);
+  hint += '/';
+  hint += kind;
+  unsigned& next = S().insertNext[hint];
+  for (unsigned n = std::max(next, 1u);; ++n) {
     std::string name = kind + std::to_string(n);
     std::string path = parent->info.path == "/" ? "/" + name : parent->info.path + "/" + name;
-    if (Lookup(path) == SG_NO_KEY) return S().MakeChild(parent, name);
+    if (Lookup(path) == SG_NO_KEY) {
+      next = n + 1;
+      return S().MakeChild(parent, name);
+    }
   }
 }
 

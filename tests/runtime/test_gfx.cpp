@@ -211,6 +211,17 @@ TEST_F(Gfx, TransformsVisibilityAppearanceContents) {
   EXPECT_EQ(info.transformFlag, 2);
   EXPECT_EQ(PathOf(remark), "/scene/box/remark1");
   EXPECT_EQ(PathOf(remark2), "/scene/box/remark2");
+  // Inserted children take the next free name of their kind, passing over names opened by path;
+  // thousands of them under one field are named without trying every earlier name again.
+  SgOpenField("/scene/box/remark3");
+  SgCloseField();
+  SgOpenField("/scene/box");
+  SGKEY remark4 = SgInsertRemark("third");
+  for (int i = 0; i < 20000; ++i) SgInsertRemark("more");
+  SGKEY last = SgInsertRemark("last");
+  SgCloseField();
+  EXPECT_EQ(PathOf(remark4), "/scene/box/remark4");
+  EXPECT_EQ(PathOf(last), "/scene/box/remark20005");
   EXPECT_STREQ(SgFieldContents(remark2, "remark"), "second");
   ASSERT_EQ(SgGetFieldInfo(zr, &info), 1);
   EXPECT_TRUE(info.hasZRect);

@@ -100,6 +100,7 @@ struct ScrLexState {
   ScrLineScan line;
   std::string token;
   std::string scratch;
+  std::string peek;
   std::vector<std::string> pieces;
 
   bool HasPending() const { return pendingHead < pending.size(); }

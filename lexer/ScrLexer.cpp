@@ -81,6 +81,8 @@ void ScrLexRelease() {
   s.token.shrink_to_fit();
   s.scratch.clear();
   s.scratch.shrink_to_fit();
+  s.peek.clear();
+  s.peek.shrink_to_fit();
   s.pieces.clear();
   s.pieces.shrink_to_fit();
   s.line.flags.clear();
@@ -712,9 +714,12 @@ int ScrReadKeyword(CScrStream* f, char* out) {
 }
 
 int ScrTakeBrace(CScrStream* f, char brace) {
+  // The next keyword is the next non-empty token; a brace needs none of the keyword bookkeeping,
+  // which the restore would undo anyway.
   ScrLexMark mark = ScrSaveLexState(f);
-  std::string tok;
-  ScrReadKeyword(f, tok);
+  std::string& tok = ScrLex().peek;
+  int ok = ScrReadString(f, tok);
+  while (ok && tok.empty() && !ScrInputEnded(f)) ok = ScrReadString(f, tok);
   if (tok.size() == 1 && tok[0] == brace) return 1;
   ScrRestoreLexState(f, mark);
   return 0;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -103,21 +104,20 @@ int ScrParseEncoding(const char* text, ScrEncoding* out) {
   return 1;
 }
 
-bool ScrConvert(const char* fromCode, const char* toCode, std::string_view in, std::string& out,
-                const char* replacement) {
-  out.clear();
-  iconv_t cd = iconv_open(toCode, fromCode);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+namespace {
 
-  const bool fromUtf8 = IsUtf8Name(fromCode);
+// Converts `in` with the open descriptor `cd`, appending to `out`. True when all of it converted.
+// On a bad or incomplete sequence the conversion stops there unless `replacement` is given: then
+// the bad bytes are replaced and conversion goes on.
+bool ConvertInto(iconv_t cd, bool fromUtf8, std::string_view in, std::string& out, const char* replacement) {
   bool whole = true;
   char* inPtr = const_cast<char*>(in.data());
   size_t inLeft = in.size();
   // The output grows as needed (E2BIG); `used` is how much of it holds converted bytes. GBK text
   // is never longer than the same text in UTF-8, so a whole script converts without growing and
   // without holding twice its size.
-  out.resize((fromUtf8 ? in.size() : in.size() * 2) + 16);
-  size_t used = 0;
+  size_t used = out.size();
+  out.resize(used + (fromUtf8 ? in.size() : in.size() * 2) + 16);
   bool flushing = false;  // after the input: emit any shift sequence the target needs
 
   for (;;) {
@@ -154,12 +154,33 @@ bool ScrConvert(const char* fromCode, const char* toCode, std::string_view in, s
     out.resize(used);
     out += replacement;
     used = out.size();
-    out.resize(used + inLeft * 2 + 16);
+    out.resize(used + (fromUtf8 ? inLeft : inLeft * 2) + 16);
     inPtr += skip;
     inLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
   }
   out.resize(used);
+  return whole;
+}
+
+// The index of the first byte from `i` on that is not ASCII (or `n`), looking at 8 bytes at a time.
+size_t SkipAscii(const unsigned char* p, size_t i, size_t n) {
+  for (uint64_t w; i + 8 <= n; i += 8) {
+    std::memcpy(&w, p + i, 8);
+    if (w & 0x8080808080808080ULL) break;
+  }
+  while (i < n && p[i] < 0x80) ++i;
+  return i;
+}
+
+}  // namespace
+
+bool ScrConvert(const char* fromCode, const char* toCode, std::string_view in, std::string& out,
+                const char* replacement) {
+  out.clear();
+  iconv_t cd = iconv_open(toCode, fromCode);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  bool whole = ConvertInto(cd, IsUtf8Name(fromCode), in, out, replacement);
   iconv_close(cd);
   return whole;
 }
@@ -171,16 +192,31 @@ std::string ScrGbkToUtf8(std::string_view gbk) {
 }
 
 std::string ScrUtf8ToGbk(std::string_view utf8) {
+  // Scripts are mostly ASCII, which is the same in both: ASCII runs are copied as they are and only
+  // the runs between them go through iconv, with one descriptor for the whole text.
   std::string out;
-  ScrConvert(kUtf8, kGbk, utf8, out, "?");
+  iconv_t cd = iconv_open(kGbk, kUtf8);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return out;
+  out.reserve(utf8.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const size_t n = utf8.size();
+  for (size_t i = 0; i < n;) {
+    size_t j = SkipAscii(p, i, n);
+    out.append(utf8.data() + i, j - i);
+    if (j == n) break;
+    size_t k = j;
+    while (k < n && p[k] >= 0x80) ++k;
+    ConvertInto(cd, true, utf8.substr(j, k - j), out, "?");
+    i = k;
+  }
+  iconv_close(cd);
   return out;
 }
 
 ScrDetectedEncoding ScrDetectEncoding(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t size = bytes.size();
-  size_t i = 0;
-  while (i < size && p[i] < 0x80) ++i;
+  size_t i = SkipAscii(p, 0, size);
   if (i == size) return ScrDetectedEncoding::Ascii;
   if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return ScrDetectedEncoding::Utf8;
 
@@ -188,6 +224,10 @@ ScrDetectedEncoding ScrDetectEncoding(std::string_view bytes) {
   // passes a UTF-8 check by chance; every UTF-8 hanzi is a three-byte sequence.
   bool sawLong = false;
   while (i < size) {
+    if (p[i] < 0x80) {
+      i = SkipAscii(p, i, size);
+      continue;
+    }
     size_t n = Utf8SequenceLength(p + i, size - i);
     if (n == 0) return ScrDetectedEncoding::Gbk;
     if (n >= 3) sawLong = true;

@@ -322,6 +322,7 @@ void CScriptReader::Report(ScrTextId id, CScrStream* f, std::initializer_list<Sc
 }
 
 void CScriptReader::ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args) {
+  if (m_errorNotified) return;  // after the first error nothing is recorded: do not format either
   std::vector<ScrArg> all;
   all.reserve(args.size() + 2);
   if (ScrTextIsLocated(id)) {

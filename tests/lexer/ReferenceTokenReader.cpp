@@ -118,7 +118,7 @@ bool ReferenceTokenReader::CutToken(std::string& token) {
     }
     std::string_view head(text.data(), end);
     if (FindTopLevel(head, ';') == npos) {
-      size_t comma = FindTopLevel(head, ',', "([", ")]");
+      size_t comma = FindTopLevel(head, ',', true);
       if (comma != npos) {
         end = comma;
         seekTo = base + comma;

@@ -156,16 +156,17 @@ int CScriptReader::ChargeText(long long bytes, CScrStream* f) {
 void CScriptReader::AddMacro(const char* name, DWORD value, BYTE flag) {
   std::string n = name ? name : "";
   if (n.size() > static_cast<size_t>(SCR_MACRO_NAME_MAX)) n.resize(SCR_MACRO_NAME_MAX);
-  m_macroIndex.emplace(n, m_macros.size());
-  m_macros.push_back({n, flag, value});
+  // The first definition of a name is the one found; a later one could never be found, so it is
+  // not kept (a scene defining the same few names thousands of times stays small).
+  m_macros.try_emplace(std::move(n), Macro{value, flag});
 }
 
 int CScriptReader::FindMacro(const char* name, DWORD& value, BYTE& flag) const {
   if (!name) return 0;
-  auto it = m_macroIndex.find(name);
-  if (it == m_macroIndex.end()) return 0;
-  value = m_macros[it->second].value;
-  flag = m_macros[it->second].flag;
+  auto it = m_macros.find(name);
+  if (it == m_macros.end()) return 0;
+  value = it->second.value;
+  flag = it->second.flag;
   return 1;
 }
 

@@ -205,12 +205,10 @@ class SCR_API CScriptReader {
   int m_bLoadImageDataDefault = 0;
   int m_bReactionLocalDeafult = 0;
   struct Macro {
-    std::string name;
-    BYTE flag;
     DWORD value;
+    BYTE flag;
   };
-  std::vector<Macro> m_macros;
-  std::unordered_map<std::string, size_t> m_macroIndex;  // name -> first entry
+  std::unordered_map<std::string, Macro> m_macros;  // the first definition of each name
   ScrFunctionList m_functions;
   std::vector<std::unique_ptr<CMultiTextDoc>> m_docs;
   std::unordered_map<std::string, CMultiTextDoc*> m_docIndex;

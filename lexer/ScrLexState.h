@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -89,6 +90,8 @@ struct ScrLexState {
   CScriptReader* reader = nullptr;
   // Script-function calls being expanded, innermost last (records owned by the reader).
   std::vector<SCRFUNCTION*> callStack;
+  // Whether script paths exist, as found during the read of the current file (ScrPath.cpp).
+  std::unordered_map<std::string, int> pathExists;
   // The include list: "<module path>:<name as written>".
   std::unordered_set<std::string> includes;
   // The line trace: whether the last fresh line was written (the environment may switch it off).

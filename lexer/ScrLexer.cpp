@@ -55,6 +55,7 @@ void ScrLexState::ClearBuffers() {
   curKeyword[0] = '\0';
   ClearPending();
   expansion.clear();
+  pathExists.clear();
   freshLine = 1;  // the first line read afterwards is a fresh one too
   line.Forget();
 }

@@ -29,9 +29,19 @@ std::string ScrToFsPath(std::string_view scriptPath) {
 
 int ScrScriptPathExists(const std::string& scriptPath) {
   if (scriptPath.empty()) return 0;
-  if (SgPathExists(ScrToFsPath(scriptPath).c_str())) return 1;
-  std::string utf8 = ScrGbkToUtf8(scriptPath);
-  return (utf8 != scriptPath && SgPathExists(ScrToFsPath(utf8).c_str())) ? 1 : 0;
+  // Scenes name the same few images thousands of times: what the file system said is kept for the
+  // rest of the read (ScrLexResetBuffers forgets it when the next file is read).
+  auto& known = ScrLex().pathExists;
+  if (auto it = known.find(scriptPath); it != known.end()) return it->second;
+  int exists = 0;
+  if (SgPathExists(ScrToFsPath(scriptPath).c_str())) {
+    exists = 1;
+  } else {
+    std::string utf8 = ScrGbkToUtf8(scriptPath);
+    exists = (utf8 != scriptPath && SgPathExists(ScrToFsPath(utf8).c_str())) ? 1 : 0;
+  }
+  if (known.size() < 4096) known.emplace(scriptPath, exists);
+  return exists;
 }
 
 std::string ScrGetWholePathname(const char* workdir, const char* name) {

@@ -1,6 +1,7 @@
 // Value readers, string utilities, literal tests and statement expansion.
 #include <climits>
 #include <cstring>
+#include <limits>
 #include <list>
 #include <string>
 
@@ -180,6 +181,40 @@ TEST_F(ValueReader, AllVariablesMakeTemporariesAndFindNames) {
   std::list<CSgVariable*> none;
   EXPECT_EQ(ScrReadAllVariables(missing.f(), none), 0);
   EXPECT_EQ(missing.f()->Tell(), start);
+}
+
+// The one checked narrowing: truncation towards zero, NaN to 0, out-of-range values to the bound.
+TEST(ValueNarrowing, SaturatesAndNeverOverflows) {
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    double in;
+    int asInt;
+    long long asLong;
+    unsigned asUnsigned;
+  };
+  const Case cases[] = {
+      {1.9, 1, 1, 1},
+      {-1.9, -1, -1, 0},
+      {1e40, INT_MAX, LLONG_MAX, UINT_MAX},
+      {-1e40, INT_MIN, LLONG_MIN, 0},
+      {1.0e300, INT_MAX, LLONG_MAX, UINT_MAX},
+      {inf, INT_MAX, LLONG_MAX, UINT_MAX},
+      {-inf, INT_MIN, LLONG_MIN, 0},
+      {nan, 0, 0, 0},
+      {9223372036854775807.0, INT_MAX, LLONG_MAX, UINT_MAX},  // 2^63: just past the largest long long
+      {2147483647.9, INT_MAX, 2147483647, 2147483647u},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ScrNarrow<int>(c.in), c.asInt) << c.in;
+    EXPECT_EQ(ScrNarrow<long long>(c.in), c.asLong) << c.in;
+    EXPECT_EQ(ScrNarrow<unsigned>(c.in), c.asUnsigned) << c.in;
+    EXPECT_EQ(ScrNarrow<int>(static_cast<float>(c.in)), ScrNarrow<int>(static_cast<double>(static_cast<float>(c.in))));
+  }
+  EXPECT_EQ(ScrNarrow<int>(LLONG_MAX), INT_MAX);
+  EXPECT_EQ(ScrNarrow<int>(LLONG_MIN), INT_MIN);
+  EXPECT_EQ(ScrNarrow<unsigned char>(-5), 0);
+  EXPECT_EQ(ScrNarrow<unsigned char>(300u), 255);
+  EXPECT_EQ(ScrNarrow<long long>(ULLONG_MAX), LLONG_MAX);
 }
 
 TEST(StringUtilities, TrimShrinkNormalize) {

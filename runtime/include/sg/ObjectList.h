@@ -56,7 +56,7 @@ class CObjectListBase : public CKvoNameIndex {
 };
 
 template <class T>
-class CObjectList : public CObjectListBase {
+class CObjectList final : public CObjectListBase {
  public:
   int Add(T* obj, bool bOwn = true) { return AddObject(obj, bOwn); }
   T* Remove(T* obj) { return static_cast<T*>(RemoveObject(obj)); }

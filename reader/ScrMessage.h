@@ -14,6 +14,13 @@ enum class ScrSeverity : int { Error = 0, Warning = 1, Other = 2 };
 
 SCR_API const char* ScrSeverityName(ScrSeverity s);  // "error", "warning", "other"
 
+// Where a script function whose body a message speaks of was called from.
+struct ScrCallSite {
+  std::string function;  // the function called
+  std::string file;      // the file of the call, as the reader names it
+  int line = -1;         // the line of the call
+};
+
 struct ScrMessageEntry {
   std::string text;          // GBK bytes, at most SCR_MESSAGE_ENTRY_MAX
   ScrSeverity severity = ScrSeverity::Other;
@@ -23,6 +30,9 @@ struct ScrMessageEntry {
   // Byte offset in `text` where the statement of the problem begins, after the severity, file and
   // line ("错误: (f) 第3行" is the part before it); 0 when the text has no such part.
   int statementAt = 0;
+  // For a message about a line of a script-function body: the calls being expanded, innermost
+  // first (the body's own line is `line`). Empty elsewhere.
+  std::vector<ScrCallSite> calledFrom;
 };
 
 class SCR_API CScrMessage {

@@ -512,6 +512,7 @@ int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::str
   ++fn->instance;
   std::string savedName = reader->FileName();
   CScrStream* savedStream = ScrGetCurrentStream();
+  reader->PushCallSite({fn->name, savedName, reader->LineOf(f)});
   ScrLexMark caller = ScrBeginNestedRead(f);
   ScrPushCallContext(fn);
   ScrSetLineId(fn->bodyLine);
@@ -532,6 +533,7 @@ int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::str
     if (objects) objects->insert(objects->end(), expansion.Filed().begin(), expansion.Filed().end());
   }
   ScrPopCallContext();
+  reader->PopCallSite();
   ScrRestoreLexState(f, caller);
   ScrSetCurrentStream(savedStream);
   reader->SetFileName(savedName.c_str(), nullptr);

@@ -285,11 +285,13 @@ void CScriptReader::PushEntry(const std::string& text, ScrSeverity sev, const st
   // An entry holds at most SCR_MESSAGE_ENTRY_MAX bytes: a longer text becomes two entries and
   // whatever is left beyond two is dropped (hosts have always received messages so).
   const size_t cap = SCR_MESSAGE_ENTRY_MAX;
+  std::vector<ScrCallSite> calledFrom;
+  if (line >= 0) calledFrom.assign(m_callSites.rbegin(), m_callSites.rend());
   ScrMessageEntry first{text.substr(0, cap), sev, file, line, false,
-                        std::min(statementAt, static_cast<int>(std::min(text.size(), cap)))};
+                        std::min(statementAt, static_cast<int>(std::min(text.size(), cap))), calledFrom};
   m_messages.Append(std::move(first));
   if (text.size() > cap) {
-    ScrMessageEntry second{text.substr(cap, cap), sev, file, line, true};
+    ScrMessageEntry second{text.substr(cap, cap), sev, file, line, true, 0, std::move(calledFrom)};
     m_messages.Append(std::move(second));
   }
 }

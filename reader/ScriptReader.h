@@ -172,6 +172,12 @@ class SCR_API CScriptReader {
   // An included file's reader draws on the allowance of the reader that includes it.
   void ShareBudget(CScriptReader& outer);
 
+  // --- script-function calls being expanded (for the call sites of messages) ---
+  void PushCallSite(ScrCallSite site) { m_callSites.push_back(std::move(site)); }
+  void PopCallSite() {
+    if (!m_callSites.empty()) m_callSites.pop_back();
+  }
+
   // Number of live readers in the process.
   static int m_instanceNum;
 
@@ -186,6 +192,7 @@ class SCR_API CScriptReader {
   };
   ScrReadBudget& Budget() { return m_budget ? *m_budget : m_ownBudget; }
   ScrReadBudget m_ownBudget;
+  std::vector<ScrCallSite> m_callSites;  // outermost first
   ScrReadBudget* m_budget = nullptr;
 
   void PushEntry(const std::string& text, ScrSeverity sev, const std::string& file, int line,

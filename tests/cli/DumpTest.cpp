@@ -174,13 +174,13 @@ std::vector<ScrMessageEntry> Entries() {
   std::string head = Gbk("警告: (a.scr) 第3行");
   std::string body = Gbk("变量x没有定义.");
   std::vector<ScrMessageEntry> e;
-  e.push_back({head + body, ScrSeverity::Warning, "a.scr", 3, false, static_cast<int>(head.size())});
+  e.push_back({head + body, ScrSeverity::Warning, "a.scr", 3, false, static_cast<int>(head.size()), {}});
   // A message cut inside a character: the first entry ends with half of "阀".
   std::string full = Gbk("错误: (b.scr) 第9行阀");
   e.push_back({full.substr(0, full.size() - 1), ScrSeverity::Error, "b.scr", 9, false,
-               static_cast<int>(Gbk("错误: (b.scr) 第9行").size())});
-  e.push_back({full.substr(full.size() - 1), ScrSeverity::Error, "b.scr", 9, true, 0});
-  e.push_back({"fail to find file c.scr", ScrSeverity::Other, "c.scr", -1, false, 0});
+               static_cast<int>(Gbk("错误: (b.scr) 第9行").size()), {}});
+  e.push_back({full.substr(full.size() - 1), ScrSeverity::Error, "b.scr", 9, true, 0, {}});
+  e.push_back({"fail to find file c.scr", ScrSeverity::Other, "c.scr", -1, false, 0, {}});
   return e;
 }
 
@@ -210,7 +210,7 @@ TEST(Diagnostics, GccLinesFromEntryData) {
 TEST(Diagnostics, TemporaryNameIsShownAsStdin) {
   std::string head = Gbk("错误: (/tmp/scrread-x.scr) 第1行");
   std::vector<ScrMessageEntry> e{{head + " /tmp/scrread-x.scr", ScrSeverity::Error, "/tmp/scrread-x.scr", 1, false,
-                                  static_cast<int>(head.size())}};
+                                  static_cast<int>(head.size()), {}}};
   std::vector<Diagnostic> d = CollectDiagnostics(e, "/tmp/scrread-x.scr", "<stdin>");
   ASSERT_EQ(d.size(), 1u);
   EXPECT_EQ(d[0].file, "<stdin>");

@@ -85,6 +85,7 @@ TEST_F(ReadingCoreTest, MessagesFromBodiesNameTheLineWritten) {
   ASSERT_EQ(o.entries.size(), 1u) << Joined(o);
   EXPECT_EQ(o.entries[0].line, 4);
   EXPECT_EQ(o.messages[0], "错误: " + Where() + "第4行无效关键字 'button', 忽略. [button]");
+  EXPECT_EQ(o.entries[0].calledFrom.size(), 1u);
 
   SetUp();
   dir.WriteGbk("lib.scr", "script {\n  g(n)\n  {\n    module n { }\n\n    button { }\n  }\n}\n");
@@ -93,6 +94,21 @@ TEST_F(ReadingCoreTest, MessagesFromBodiesNameTheLineWritten) {
   EXPECT_EQ(o.entries[0].line, 6);
   EXPECT_NE(o.messages[0].find("lib.scr) 第6行无效关键字 'button'"), std::string::npos) << Joined(o);
   EXPECT_NE(root->FindModule("B"), nullptr);
+  // The entry also says where the body was called from, innermost call first.
+  ASSERT_EQ(o.entries[0].calledFrom.size(), 1u);
+  EXPECT_EQ(o.entries[0].calledFrom[0].function, "g");
+  EXPECT_EQ(o.entries[0].calledFrom[0].line, 3);
+  EXPECT_EQ(o.entries[0].calledFrom[0].file, dir.path() + "/main.scr");
+
+  SetUp();
+  o = Read("script {\n  in(n) { button { }\n  }\n  out(m) {\n    in(m)\n  }\n\n  out(C)\n}\n");
+  ASSERT_EQ(o.entries.size(), 1u) << Joined(o);
+  EXPECT_EQ(o.entries[0].line, 2);
+  ASSERT_EQ(o.entries[0].calledFrom.size(), 2u);
+  EXPECT_EQ(o.entries[0].calledFrom[0].function, "in");
+  EXPECT_EQ(o.entries[0].calledFrom[0].line, 5);
+  EXPECT_EQ(o.entries[0].calledFrom[1].function, "out");
+  EXPECT_EQ(o.entries[0].calledFrom[1].line, 8);
 }
 
 // Numbers beyond every integer type, NaN and infinities narrow without undefined behaviour.

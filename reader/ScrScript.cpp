@@ -6,11 +6,13 @@
 #include <unordered_map>
 
 #include "compiler/ScrFunction.h"
+#include "declarations/ScrCoord.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
 #include "lexer/ScrPath.h"
 #include "lexer/ScrValues.h"
+#include "reader/ScrFile.h"
 #include "reader/ScriptReader.h"
 #include "sg/Gfx.h"
 #include "sg/Kvo.h"
@@ -43,7 +45,7 @@ struct ScrScriptTable {
 const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows() {
   static const Row kRows[] = {
       {"version", &CScrScript::ReadVersion},
-      {"file", nullptr},
+      {"file", &CScrScript::ReadFile},
       {"sequence", nullptr},
       {"animation", nullptr},
       {"ctrlpt", nullptr},
@@ -67,16 +69,16 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"generator", nullptr},
       {"stencil", nullptr},
       {"menu", nullptr},
-      {"settings", nullptr},
+      {"settings", &CScrScript::ReadSettings},
       {"background", &CScrScript::ReadBackground},
       {"include", &CScrScript::ReadInclude},
       {"quick", nullptr},
       {"variable", nullptr},
-      {"coord", nullptr},
-      {"check_coord", nullptr},
-      {"screw", nullptr},
-      {"vector", nullptr},
-      {"pole", nullptr},
+      {"coord", &CScrScript::ReadGeometry},
+      {"check_coord", &CScrScript::ReadGeometry},
+      {"screw", &CScrScript::ReadGeometry},
+      {"vector", &CScrScript::ReadGeometry},
+      {"pole", &CScrScript::ReadGeometry},
       {"light", nullptr},
       {"viewport", nullptr},
       {"projector", nullptr},
@@ -88,7 +90,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"wrench", nullptr},
       {"nut", nullptr},
       {"define", &CScrScript::ReadDefine},
-      {"import", nullptr},
+      {"import", &CScrScript::ReadImport},
       {"zrect", &CScrScript::ReadZRect},
       {"program", nullptr},
       {"trigger", nullptr},
@@ -377,6 +379,49 @@ int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
 
 int CScrScript::ReadScriptFunction(CScrStream* f, const std::string& token) {
   return ScrDefineOrCallFunction(ScriptReader(), f, token, &m_objects, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Model and data files, settings, geometric variables
+
+int CScrScript::ReadFile(CScrStream* f, const std::string&) {
+  CScrFile r(ScriptReader());
+  return ReadNested(r, f);
+}
+
+int CScrScript::ReadImport(CScrStream* f, const std::string&) {
+  CScrImport r(ScriptReader());
+  return ReadNested(r, f);
+}
+
+int CScrScript::ReadSettings(CScrStream* f, const std::string&) {
+  CScrSettings r(ScriptReader());
+  return ReadNested(r, f);
+}
+
+int CScrScript::ReadGeometry(CScrStream* f, const std::string& token) {
+  if (token == "coord" || token == "check_coord") {
+    CScrCoord r(ScriptReader(), token == "coord" ? 0 : 1);
+    return ReadAndAdd(r, f);
+  }
+  if (token == "vector") {
+    CScrVector r(ScriptReader());
+    return ReadAndAdd(r, f);
+  }
+  if (token == "pole") {
+    CScrPole r(ScriptReader());
+    return ReadAndAdd(r, f);
+  }
+  CScrScrew r(ScriptReader());
+  return ReadAndAdd(r, f);
+}
+
+int CScrScript::ReadAndAdd(CScrObject& nested, CScrStream* f) {
+  int result = ReadNested(nested, f);
+  if (CKvoObject* obj = nested.TakeObject()) {
+    if (!ScriptReader()->AddObject(obj)) delete obj;  // no collection takes it
+  }
+  return result;
 }
 
 // ---------------------------------------------------------------------------------------------

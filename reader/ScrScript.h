@@ -50,6 +50,16 @@ class SCR_API CScrScript : public CScrObject {
   int ReadInclude(CScrStream* f, const std::string& token);
   int ReadScriptFunction(CScrStream* f, const std::string& token);
 
+  // Model and data files and settings (reader/ScrFile.h).
+  int ReadFile(CScrStream* f, const std::string& token);
+  int ReadImport(CScrStream* f, const std::string& token);
+  int ReadSettings(CScrStream* f, const std::string& token);
+  // Coordinates, vectors, poles and screws (declarations/ScrCoord.h), filed with AddObject.
+  int ReadGeometry(CScrStream* f, const std::string& token);
+  // Reads a block with `nested` and files the object it built (AddObject); the object is filed
+  // even when the block failed, as far as it was read.
+  int ReadAndAdd(CScrObject& nested, CScrStream* f);
+
   int m_version = 0;
   std::vector<CKvoObject*> m_objects;
 };

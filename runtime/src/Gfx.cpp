@@ -9,6 +9,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "sg/Display.h"
 #include "sg/Module.h"
 #include "sg/Platform.h"
 
@@ -550,7 +551,10 @@ void SgDumpString(const char* file, int append, const char* fmt, ...) {
 }
 
 // Used by hosts between scenes and by tests.
-void SgResetScene() { S().Reset(); }
+void SgResetScene() {
+  S().Reset();
+  SgResetDisplayOptions();
+}
 
 // ---------------------------------------------------------------- walking
 

@@ -1,9 +1,11 @@
 // The platform dependences of the runtime: host directory, clock, temporary files.
 #include "sg/Platform.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <vector>
@@ -82,4 +84,25 @@ std::string SgCreateTempDirectory() {
 bool SgPathExists(const char* fsPath) {
   struct stat st;
   return fsPath && *fsPath && stat(fsPath, &st) == 0;
+}
+
+// Opened without blocking, then asked what it is: a FIFO named as a model file must not stall
+// the reader, and a directory is not a file.
+bool SgIsReadableFile(const char* fsPath) {
+  if (!fsPath || !*fsPath) return false;
+  int fd = open(fsPath, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st;
+  bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  close(fd);
+  return regular;
+}
+
+std::string SgCurrentDirectory() {
+  std::vector<char> buf(256);
+  while (!getcwd(buf.data(), buf.size())) {
+    if (errno != ERANGE || buf.size() >= (1u << 20)) return ".";
+    buf.resize(buf.size() * 2);
+  }
+  return buf.data();
 }

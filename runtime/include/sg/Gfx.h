@@ -82,7 +82,7 @@ void SgDumpString(const char* file, int append, const char* fmt, ...)
     __attribute__((format(printf, 3, 4)));
 
 // Clears the scene (only the root is left), the current field, the background, the error
-// message, the work directory and the trace target.
+// message, the work directory, the trace target and the display options (sg/Display.h).
 void SgResetScene();
 
 // --- walking the scene (dumps, tests) ---

@@ -37,6 +37,8 @@ class CSgModule;
   X(pages, CKvoObject)           \
   X(reactions, CKvoObject)       \
   X(statuses, CKvoObject)        \
+  X(loadedFiles, CKvoObject)     \
+  X(settings, CKvoObject)        \
   X(viewports, CKvoObject)       \
   X(chartObjects, CKvoObject)    \
   X(otherObjects, CKvoObject)    \
@@ -126,6 +128,8 @@ class CSgModule : public CKvoObject {
   void AddPage(CKvoObject* obj) { AddTo(m_pages, obj); }
   void AddReaction(CKvoObject* obj) { AddTo(m_reactions, obj); }
   void AddStatus(CKvoObject* obj) { AddTo(m_statuses, obj); }
+  void AddLoadedFile(CKvoObject* obj) { AddTo(m_loadedFiles, obj); }  // sg/Loaders.h
+  void AddSettings(CKvoObject* obj) { AddTo(m_settings, obj); }       // sg/Display.h
   void AddViewport(CKvoObject* obj) { AddTo(m_viewports, obj); }
   void AddChartObject(CKvoObject* obj) { AddTo(m_chartObjects, obj); }
   void AddOtherObject(CKvoObject* obj) { AddTo(m_otherObjects, obj); }

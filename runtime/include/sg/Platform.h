@@ -17,3 +17,8 @@ FILE* SgCreateTempFile(std::string& path);
 // Creates a new, uniquely named directory under the temporary directory (mkdtemp); "" on failure.
 std::string SgCreateTempDirectory();
 bool SgPathExists(const char* fsPath);
+// True when fsPath is a regular file this process may open for reading (never blocks on a
+// pipe or a device: those are not regular files).
+bool SgIsReadableFile(const char* fsPath);
+// The process's current directory ("." if unknown).
+std::string SgCurrentDirectory();

@@ -12,6 +12,7 @@
 
 class CSgModule;
 class CKvoObject;
+class CSlvConstrainSystem;  // sg/Loaders.h
 
 // Option bits of the environment.
 enum : DWORD {
@@ -22,9 +23,12 @@ class CSgEnvironment {
  public:
   DWORD Options() const { return m_options; }
   void SetOptions(DWORD options) { m_options = options; }
+  // The constraint solver of the tree, made on first need (runtime/src/Loaders.cpp).
+  CSlvConstrainSystem* Solver();
 
  private:
   DWORD m_options = 0;
+  std::shared_ptr<CSlvConstrainSystem> m_solver;
 };
 
 // A host window message sent through the view (e.g. before a source file is compiled).

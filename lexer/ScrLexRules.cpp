@@ -13,7 +13,7 @@
 #include "lexer/ScrLexState.h"
 #include "lexer/ScrLexText.h"
 #include "lexer/ScrLimits.h"
-#include "reader/ScrKeywordTable.h"
+#include "lexer/ScrKeywordTable.h"
 #include "reader/ScriptReader.h"
 
 using namespace scrlex;

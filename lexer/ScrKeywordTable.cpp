@@ -9,6 +9,7 @@
 #include "lexer/ScrKeywordTable.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -315,6 +316,7 @@ struct KeywordIndex {
     ScrKeywordParent parent;
   };
   std::unordered_map<std::string_view, Entry> byName;
+  std::vector<ScrKeywordParent> parents;  // by record index
   std::vector<std::string> lowered;
   std::unordered_set<std::string_view> loweredSet;
   size_t longest = 0;
@@ -328,7 +330,8 @@ const KeywordIndex& Index() {
     ix.lowered.reserve(static_cast<size_t>(n));  // the set points into these strings
     for (int i = 0; i < n; ++i) {
       const ScrKeywordRecord& r = kTable[i];
-      ix.byName.emplace(r.name, KeywordIndex::Entry{&r, ComputeParent(r.name, &r)});
+      ix.parents.push_back(ComputeParent(r.name, &r));
+      ix.byName.emplace(r.name, KeywordIndex::Entry{&r, ix.parents.back()});
       std::string low(r.name);
       for (char& c : low)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -385,6 +388,13 @@ ScrKeywordParent ScrKeywordParentOf(const char* parent) {
   if (!parent) return ScrKeywordParent{};
   if (const KeywordIndex::Entry* e = FindEntry(parent)) return e->parent;
   return ComputeParent(parent, nullptr);
+}
+
+ScrKeywordParent ScrKeywordParentOfRecord(const ScrKeywordRecord* rec) {
+  const KeywordIndex& ix = Index();
+  std::less<const ScrKeywordRecord*> before;  // a total order, also for pointers elsewhere
+  if (!rec || before(rec, kTable) || !before(rec, kTable + ix.parents.size())) return ScrKeywordParent{};
+  return ix.parents[static_cast<size_t>(rec - kTable)];
 }
 
 int ScrKeywordParentAllows(const ScrKeywordParent& p, const char* child) {

@@ -37,6 +37,8 @@ struct ScrKeywordParent {
   const char* allowed = nullptr;  // the parent's allowed list; null for a word the table lacks
 };
 ScrKeywordParent ScrKeywordParentOf(const char* parent);
+// The same for a record ScrFindKeywordRecord returned, without a second search.
+ScrKeywordParent ScrKeywordParentOfRecord(const ScrKeywordRecord* rec);
 int ScrKeywordParentAllows(const ScrKeywordParent& parent, const char* child);
 
 // May `child` stand directly inside `parent`? Calls and code blocks take anything; otherwise the

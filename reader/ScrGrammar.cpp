@@ -56,7 +56,7 @@ class GrammarCheck {
 
  private:
   int Values(const char* kw);
-  int Block(const char* kw, int depth);
+  int Block(const char* kw, const ScrKeywordRecord* rec, int depth);
   void WarnPunctuation(const std::string& value, const char* kw);
 
   // Messages name the line of the token reader's running line id: the line the check is at.
@@ -151,7 +151,7 @@ int GrammarCheck::Keyword(const char* kw, int depth) {
 
   // A word the table does not know (a call, a module, a class) opens a block.
   if (rec && rec->kind == SCR_KW_VALUE) return Values(kw);
-  return Block(kw, depth);
+  return Block(kw, rec, depth);
 }
 
 // The values of value keyword `kw`, up to its '}'.
@@ -199,15 +199,16 @@ void GrammarCheck::WarnPunctuation(const std::string& value, const char* kw) {
     Report(ScrTextId::warn_grammar_fullwidth_semicolon, {kw});
 }
 
-// The children of block keyword `kw`, up to its '}'. `depth` blocks stand around it.
-int GrammarCheck::Block(const char* kw, int depth) {
+// The children of block keyword `kw` (table record `rec`, null for a word the table lacks), up to
+// its '}'. `depth` blocks stand around it.
+int GrammarCheck::Block(const char* kw, const ScrKeywordRecord* rec, int depth) {
   // The root block stands at depth 0; SCR_MAX_BLOCK_DEPTH blocks may nest inside it, as in the
   // reader.
   if (depth > SCR_MAX_BLOCK_DEPTH) {
     Report(ScrTextId::err_grammar_too_deep, {SCR_MAX_BLOCK_DEPTH, kw});
     return 0;
   }
-  const ScrKeywordParent parent = ScrKeywordParentOf(kw);
+  const ScrKeywordParent parent = rec ? ScrKeywordParentOfRecord(rec) : ScrKeywordParentOf(kw);
   std::string& c = m_tokens[static_cast<size_t>(depth) + 1];
   int ok = 1;
   for (;;) {

@@ -8,6 +8,7 @@
 // table always has.
 #include "lexer/ScrKeywordTable.h"
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -307,6 +308,16 @@ ScrKeywordParent ComputeParent(const char* parent, const ScrKeywordRecord* rec) 
   return p;
 }
 
+// Keywords are short: FNV-1a over their few bytes, inline, is cheaper than the library's hash of
+// a string and spreads the table's names as well.
+struct WordHash {
+  size_t operator()(std::string_view s) const {
+    uint64_t h = 14695981039346656037ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return static_cast<size_t>(h);
+  }
+};
+
 // What a search may find: the records before the end mark and within the bound, indexed by name
 // (the first record of a name, with its half of the allowed-child test worked out) and by
 // lower-cased name.
@@ -315,10 +326,10 @@ struct KeywordIndex {
     const ScrKeywordRecord* rec;
     ScrKeywordParent parent;
   };
-  std::unordered_map<std::string_view, Entry> byName;
+  std::unordered_map<std::string_view, Entry, WordHash> byName;
   std::vector<ScrKeywordParent> parents;  // by record index
   std::vector<std::string> lowered;
-  std::unordered_set<std::string_view> loweredSet;
+  std::unordered_set<std::string_view, WordHash> loweredSet;
   size_t longest = 0;
 };
 

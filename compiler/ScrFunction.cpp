@@ -7,7 +7,7 @@
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
 #include "lexer/ScrValues.h"
-#include "reader/ScrKeywordTable.h"
+#include "lexer/ScrKeywordTable.h"
 #include "reader/ScrScript.h"
 #include "reader/ScriptReader.h"
 #include "sg/Module.h"

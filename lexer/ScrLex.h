@@ -86,6 +86,8 @@ struct ScrLexMark {
   std::string curKeyword;
 };
 SCR_API ScrLexMark ScrSaveLexState(const CScrStream* f);
+// The same into an existing mark, reusing its storage (a look-ahead taken for every token).
+SCR_API void ScrSaveLexState(const CScrStream* f, ScrLexMark& into);
 SCR_API void ScrRestoreLexState(CScrStream* f, const ScrLexMark& mark);
 // Empties the pending pieces and puts the line id and the current keyword aside for a nested
 // read (a script-function body); the returned mark restores them, and the stream position, after.

@@ -13,7 +13,7 @@
 #include "lexer/ScrLexState.h"
 #include "lexer/ScrLexText.h"
 #include "lexer/ScrLimits.h"
-#include "reader/ScrKeywordTable.h"
+#include "lexer/ScrKeywordTable.h"
 #include "reader/ScriptReader.h"
 
 using namespace scrlex;
@@ -23,6 +23,15 @@ namespace {
 constexpr size_t npos = std::string::npos;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// `s` without the blanks around it, as a view: the classes below run on every token and must not
+// allocate.
+std::string_view TrimView(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return s.substr(b, e - b);
+}
 
 bool HasAnyOf(std::string_view s, const char* set) {
   for (char c : s)
@@ -63,7 +72,7 @@ int ScrIsCallShaped(const char* s) {
   if (p == npos) return 0;
   if (t.substr(0, p).find('[') != npos) return 0;
   if (StartsWith(t, "return ")) return 0;
-  std::string name = TrimBlanks(t.substr(0, p));
+  std::string_view name = TrimView(t.substr(0, p));
   if (name.empty()) return 0;
   static const char* const kNotCalls[] = {"if", "elseif", "while", "for", "switch", "asyn"};
   for (const char* w : kNotCalls)
@@ -93,11 +102,11 @@ int ScrIsDeclaration(const char* s) {
   std::string_view u = (i == npos) ? t : t.substr(i + std::strlen("interface "));
   size_t sp = u.find(' ');
   if (sp == npos) return 0;
-  std::string type = TrimBlanks(u.substr(0, sp));
+  std::string_view type = TrimView(u.substr(0, sp));
   if (type.empty() || IsDigit(type[0]) || type == "delete" || HasAnyOf(type, "=+-/%()[]'")) return 0;
-  std::string name = TrimBlanks(u.substr(sp + 1));
+  std::string_view name = TrimView(u.substr(sp + 1));
   size_t eq = name.find('=');
-  if (eq != npos) name = TrimBlanks(std::string_view(name).substr(0, eq));
+  if (eq != npos) name = TrimView(name.substr(0, eq));
   if (name.empty() || IsDigit(name[0]) || HasAnyOf(name, " =+-/%()'")) return 0;
   return 1;
 }

@@ -24,7 +24,7 @@
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLexState.h"
 #include "lexer/ScrLexText.h"
-#include "reader/ScrKeywordTable.h"
+#include "lexer/ScrKeywordTable.h"
 #include "reader/ScriptReader.h"
 #include "sg/Gfx.h"
 #include "sg/Module.h"
@@ -129,14 +129,18 @@ void ScrEnableLineCounter(int) {}
 // Saving and restoring the token reader's state.
 
 ScrLexMark ScrSaveLexState(const CScrStream* f) {
-  const ScrLexState& s = ScrLex();
   ScrLexMark m;
+  ScrSaveLexState(f, m);
+  return m;
+}
+
+void ScrSaveLexState(const CScrStream* f, ScrLexMark& m) {
+  const ScrLexState& s = ScrLex();
   m.pos = f ? f->Tell() : 0;
   m.pending.assign(s.pending.begin() + static_cast<long>(s.pendingHead), s.pending.end());
   m.lineId = s.lineId;
   m.freshLine = s.freshLine;
-  m.curKeyword = s.curKeyword.data();
-  return m;
+  m.curKeyword.assign(s.curKeyword.data());
 }
 
 void ScrRestoreLexState(CScrStream* f, const ScrLexMark& m) {
@@ -657,8 +661,8 @@ int ScrReadString(CScrStream* f, std::string& out) {
     if (!f) return 0;
     std::string& token = s.token;
     if (!CutToken(f, s, token)) return 0;
-    if ((CurrentKeywordIs("name") || CurrentKeywordIs("field") || CurrentKeywordIs("content")) &&
-        token.size() >= 2 && token.front() == '"' && token.back() == '"') {
+    if (token.size() >= 2 && token.front() == '"' && token.back() == '"' &&
+        (CurrentKeywordIs("name") || CurrentKeywordIs("field") || CurrentKeywordIs("content"))) {
       // Names and fields written in quotes lose the quotes and are taken as written.
       out.assign(token, 1, token.size() - 2);
     } else if (!MayRewrite(token)) {
@@ -694,8 +698,10 @@ int ScrReadKeyword(CScrStream* f, std::string& out) {
   }
   if (out.empty()) return 0;
 
-  int result = ScrIsKeywordLike(out.c_str());
-  if (ScrIsKeyword(out.c_str())) ScrNormalizeString(out);
+  // A word of the table is keyword-like at once; only other tokens need the longer tests.
+  const int tableWord = ScrIsKeyword(out.c_str());
+  int result = tableWord ? 1 : ScrIsKeywordLike(out.c_str());
+  if (tableWord) ScrNormalizeString(out);
   if (out != "{" && out != "}") ScrSetCurKeyWord(out.c_str());
   if ((Contains(out, "else") && Contains(out, "if")) || StartsWith(out, "module") || StartsWith(out, "Module") ||
       StartsWith(out, "MODULE"))

@@ -81,10 +81,7 @@ std::string CScriptReader::StepIndent() const {
 // ---------------------------------------------------------------------------------------------
 // Reading a file
 
-int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGrammar) {
-  if (!path) path = "";
-  if (bCheckGrammar && !CheckGrammar(path)) return 0;
-
+std::unique_ptr<CScrStream> CScriptReader::OpenScript(const char* path) {
   ScrDetectedEncoding detected = ScrDetectedEncoding::Ascii;
   ScrOpenError error = ScrOpenError::None;
   std::unique_ptr<CScrStream> f = ScrOpenScriptFile(path, m_encoding, &detected, &error);
@@ -92,9 +89,22 @@ int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGramm
     m_fileName = path;
     if (error == ScrOpenError::NotRegular) Report(ScrTextId::err_not_regular_file, nullptr, {path});
     else Report(ScrTextId::msg_fail_to_find_file, nullptr, {path});
-    return 0;
+    return nullptr;
   }
   m_lastEncoding = detected;
+  return f;
+}
+
+int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGrammar) {
+  if (!path) path = "";
+  std::unique_ptr<CScrStream> f = OpenScript(path);
+  if (!f) return 0;
+  // The grammar check walks the text first and, when it fails, nothing is read. The file is
+  // opened and decoded once for both passes.
+  if (bCheckGrammar) {
+    if (!CheckGrammarStream(f.get(), path)) return 0;
+    f->Seek(f->Begin());
+  }
   return ReadStream(f.get(), path, bLoadModel, bCheckGrammar);
 }
 
@@ -103,6 +113,10 @@ int CScriptReader::ReadXScriptText(const char* name, std::string bytes, int bLoa
   auto source = ScrDecodeScript(name ? name : "", std::move(bytes), m_encoding, &detected);
   m_lastEncoding = detected;
   CScrStream f(std::move(source));
+  if (bCheckGrammar) {
+    if (!CheckGrammarStream(&f, name ? name : "")) return 0;
+    f.Seek(f.Begin());
+  }
   return ReadStream(&f, name ? name : "", bLoadModel, bCheckGrammar);
 }
 

@@ -66,11 +66,16 @@ class SCR_API CScriptReader {
   int ReadXScript(const char* path, int bLoadModel = 1, int bCheckGrammar = 1);
 
   // Reads a script held in memory (standard input, a host's buffer), named `name` in messages;
-  // the bytes are decoded as ReadXScript decodes a file. The grammar check is not run on it.
+  // the bytes are decoded as ReadXScript decodes a file, and the grammar check runs first when
+  // `bCheckGrammar` is set.
   int ReadXScriptText(const char* name, std::string bytes, int bLoadModel = 1, int bCheckGrammar = 0);
 
-  // The grammar pre-pass over a whole file; 1 when it passed.
+  // The grammar pre-pass over a whole file (reader/ScrGrammar.cpp): 1 when it passed, 0 at the
+  // first error, whose message (and the missing-'}' messages of the blocks around it) has been
+  // reported. It builds nothing.
   int CheckGrammar(const char* path);
+  // The same over a script held in memory, named `name` in messages.
+  int CheckGrammarText(const char* name, std::string bytes);
 
   void SetFileName(const char* name, CScrStream* f);
   const char* FileName() const { return m_fileName.c_str(); }
@@ -181,10 +186,19 @@ class SCR_API CScriptReader {
   // Number of live readers in the process.
   static int m_instanceNum;
 
+ protected:
+  // Checks the construct that begins with `keyword`, whose token has just been read from `f`,
+  // against the keyword table, and leaves the stream after it; 1 when it passed.
+  int CheckKeyWordGrammar(CScrStream* f, const char* keyword);
+
  private:
   friend class CScrScript;
+  // Opens a script file as ReadXScript does; null (with the message reported) when it cannot.
+  std::unique_ptr<CScrStream> OpenScript(const char* path);
   // Reads an open script; `name` is the file name its messages give.
   int ReadStream(CScrStream* f, const char* name, int bLoadModel, int bCheckGrammar);
+  // The grammar check over an open script, from its start.
+  int CheckGrammarStream(CScrStream* f, const char* name);
   struct ScrReadBudget {
     long long limit = 0;
     long long used = 0;

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "reader/ScrKeywordTable.h"
+#include "lexer/ScrKeywordTable.h"
+#include "lexer/ScrLex.h"
 
 TEST(KeywordTable, RecordsAndCounts) {
   int count = 0;
@@ -23,7 +24,15 @@ TEST(KeywordTable, RecordsAndCounts) {
     if (t[i].kind == SCR_KW_VALUE) {
       EXPECT_STREQ(t[i].allowed, "none") << t[i].name;
     }
+    // The grammar check takes a word of the table for neither a statement nor a call.
+    EXPECT_EQ(ScrIsStatement(t[i].name), 0) << t[i].name;
+    EXPECT_EQ(ScrIsCallShaped(t[i].name), 0) << t[i].name;
   }
+  // Table order: value keywords from `version` to `factor`, then the blocks from `script` to `nut`.
+  EXPECT_STREQ(t[0].name, "version");
+  EXPECT_STREQ(t[values - 1].name, "factor");
+  EXPECT_STREQ(t[values].name, "script");
+  EXPECT_STREQ(t[count - 2].name, "nut");
   EXPECT_EQ(values, 138);
   EXPECT_EQ(blocks, 117);
   EXPECT_EQ(roots, 1);

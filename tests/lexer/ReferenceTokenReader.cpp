@@ -9,7 +9,7 @@
 
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLexText.h"
-#include "reader/ScrKeywordTable.h"
+#include "lexer/ScrKeywordTable.h"
 
 using namespace scrlex;
 

@@ -131,7 +131,7 @@ const char* UsageText() {
          "\n"
          "Commands:\n"
          "  read     read the scripts (the default): grammar check, then the reader\n"
-         "  check    the grammar check alone (not available yet)\n"
+         "  check    the grammar check alone: blocks, braces, keywords allowed inside each block\n"
          "  run      read and run the compiled programs (not available yet)\n"
          "\n"
          "Options:\n"

@@ -93,11 +93,6 @@ int main(int argc, char** argv) {
     std::printf("scrread %s\n", SCRREAD_VERSION);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
   }
-  if (opts.command == Command::Check) {
-    std::fprintf(stderr, "scrread: the 'check' command is not available yet (the grammar check alone); "
-                         "use 'scrread read' instead\n");
-    return kExitUsage;
-  }
   if (opts.command == Command::Run) {
     std::fprintf(stderr, "scrread: the 'run' command is not available yet\n");
     return kExitUsage;
@@ -137,10 +132,15 @@ int main(int argc, char** argv) {
     FileReport r;
     r.given = given;
     r.shown = shown;
-    if (isStdin)
+    if (opts.command == Command::Check) {
+      // The grammar check alone: nothing is built.
+      if (isStdin) r.result = reader->CheckGrammarText(shown.c_str(), std::move(stdinBytes));
+      else r.result = reader->CheckGrammar(path.c_str());
+    } else if (isStdin) {
       r.result = reader->ReadXScriptText(shown.c_str(), std::move(stdinBytes), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
-    else
+    } else {
       r.result = reader->ReadXScript(path.c_str(), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
+    }
     r.encoding = ScrEncodingName(reader->LastEncoding());
     r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), std::string(), shown);
     reports.push_back(std::move(r));

@@ -250,9 +250,10 @@ class CSgProgram : public CKvoObject {
   // Runs in the given VM (its budget, its error record).
   int Execute(CSgVm& vm);
 
-  // Takes over a copy of another program's content: variables (values copied), the
-  // instruction chain (shared: instructions belong to modules) and the identifier string.
-  // Functions and nested programs move over from `from`.
+  // Takes over another program's content (a class or function read again): its chain, and
+  // with it the variables, nested programs and functions that chain uses, move here;
+  // `from` is left empty. Variables and functions of this program that the incoming ones
+  // replace by name stay alive for code that still uses them but are no longer found.
   void CopyFrom(CSgProgram* from);
   // Forgets the chain and deletes variables, nested programs and functions.
   void Clear();
@@ -276,6 +277,7 @@ class CSgProgram : public CKvoObject {
   std::string m_ids;
   std::unique_ptr<SgCode> m_code;
   std::unique_ptr<SgClassState> m_classState;  // a class's active instance and defaults
+  std::vector<std::unique_ptr<CKvoObject>> m_retired;  // replaced by CopyFrom
   friend struct SgVmEngine;
 };
 

@@ -115,11 +115,27 @@ int CSgConditions::Evaluate() {
 // ---------------------------------------------------------------- instructions
 
 CSgInstruction::CSgInstruction(CSgProgram* program) : m_program(program) {
-  if (program && program->Module()) program->Module()->AdoptInstruction(this);
+  if (!program) return;
+  if (program->Module()) {
+    program->Module()->AdoptInstruction(this);
+  } else {
+    m_ownerProgram = program;
+    program->m_loose.emplace_back(this);
+  }
 }
 
 CSgInstruction::~CSgInstruction() {
   if (m_owner) m_owner->ReleaseInstruction(this);
+  if (m_ownerProgram) {
+    auto& loose = m_ownerProgram->m_loose;
+    for (auto& p : loose)
+      if (p.get() == this) {
+        (void)p.release();
+        std::swap(p, loose.back());
+        loose.pop_back();
+        break;
+      }
+  }
 }
 
 // Any change to an instruction makes every compiled program of the tree out of date.
@@ -179,7 +195,18 @@ CSgProgram::CSgProgram(int typeCode, CSgModule* module, const char* name) : CKvo
   SetModule(module);
 }
 
-CSgProgram::~CSgProgram() = default;
+// Loose instructions die with the program; they are told first, so they do not come back.
+CSgProgram::~CSgProgram() {
+  for (auto& i : m_loose) i->m_ownerProgram = nullptr;
+}
+
+void CSgProgram::TakeLoose(CSgProgram* from) {
+  for (auto& i : from->m_loose) {
+    i->m_ownerProgram = this;
+    m_loose.push_back(std::move(i));
+  }
+  from->m_loose.clear();
+}
 
 void CSgProgram::SetName(const char* name, int bIndex) {
   (void)bIndex;  // the collections follow renames by themselves
@@ -234,6 +261,7 @@ void CSgProgram::TakeFrom(CSgProgram* from) {
     if (f->m_father == from) f->m_father = this;
   }
   // Instructions made for `from` now run as part of this program.
+  TakeLoose(from);
   AddRefForVariables();
   from->AddRefForVariables();
 }
@@ -360,6 +388,7 @@ void CSgProgram::CopyFrom(CSgProgram* from) {
   }
   m_head = from->m_head;
   from->m_head = nullptr;
+  TakeLoose(from);
   m_ids = from->m_ids;
   m_asynchronous = from->m_asynchronous;
   m_classState.reset();  // the members changed: new instances take the new defaults

@@ -630,6 +630,22 @@ TEST(Vm, ConditionsConstantsAndFinds) {
   EXPECT_STREQ(oldV->Name(), "v");
   EXPECT_EQ(counter.cls->FindFunction("add")->OwnerProgram(), counter.cls);
 
+  // Instructions of a program without a module belong to it and move with a merge.
+  {
+    CSgProgram loose, into;
+    auto* x = new CSgVariable(SGT_VARIABLE, "x");
+    loose.AddVariable(x);
+    auto* in = new CSgInstruction(&loose);
+    std::list<ActPrm*> acts{P::Act(ACT_ASSIGN, {x, pc.Int("", 9)})};
+    in->AddAction(acts);
+    SgFreeActions(acts);
+    loose.SetInstruction(in);
+    into.TakeFrom(&loose);
+    into.SetInstruction(in);
+    delete new CSgInstruction(&into);  // an explicit delete is allowed too
+    EXPECT_EQ(into.Execute(), SG_RUN_OK);
+    EXPECT_EQ(x->GetInt(), 9);
+  }
   EXPECT_EQ(GetCommanVarType(SGVT_INT, SGVT_FLOAT), SGVT_FLOAT);
   EXPECT_EQ(GetCommanVarType(SGVT_LONG, SGVT_BOOL), SGVT_LONG);
   EXPECT_EQ(GetCommanVarType(SGVT_DOUBLE, SGVT_STRING), SGVT_STRING);

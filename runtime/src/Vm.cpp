@@ -424,6 +424,8 @@ struct SgVmEngine {
 
   // The program's compiled code, rebuilt when the program or any code of its tree changed.
   static SgCode* CodeFor(CSgVm& vm, CSgProgram* p) {
+    // The epoch is the tree's: a change to any instruction may change what this program's
+    // chain reaches (chains are shared and relinked freely), so any change recompiles.
     unsigned epoch = EpochOf(p->Module());
     if (p->m_code && !p->m_code->stale && p->m_code->epoch == epoch) return p->m_code.get();
     auto code = std::make_unique<SgCode>();
@@ -499,6 +501,9 @@ struct SgVmEngine {
     for (CSgProgram* k : chain) {
       SgClassState& st = StateOf(k);
       Activation a{k, st.activeTable, st.active, false};
+      // Already active (a method calling another method of its own instance): nothing
+      // moves. Otherwise the active instance's current values go back to its storage
+      // first, so that storage is always up to date for whoever reads it next.
       if (!(st.activeTable == table && st.active == h)) {
         if (CSgInstance* prev = Active(st))
           if (auto* s = prev->StorageOf(k)) Move(s->values, st.vars);
@@ -532,6 +537,8 @@ struct SgVmEngine {
   // A new instance: the defaults of every class of the chain; its "this" variables point
   // at it.
   static SgObjectHandle NewInstance(CSgInstanceTable& table, CSgProgram* cls) {
+    // The storage copies the defaults, not the class's variables: those may hold the
+    // values of whichever instance is active at the moment.
     auto inst = std::make_unique<CSgInstance>(cls);
     std::vector<CSgProgram*> chain;
     ClassChain(cls, chain);

@@ -2,6 +2,7 @@
 #include "sg/Module.h"
 
 #include "sg/Describe.h"
+#include "sg/Program.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ void CSgModule::ReleaseOwnObjects() {
 // parent and every other ancestor are still alive.
 CSgModule::~CSgModule() {
   ReleaseOwnObjects();
+  ReleaseCode();
   if (!m_children) return;
   std::vector<ListPtr<CSgModule>> levels;
   levels.push_back(std::move(m_children));
@@ -316,4 +318,137 @@ void CSgModule::Describe(CDescriber& d) const {
   }
   d.Int("tempVariables", (long long)m_temps.size());
   d.Int("sequenceBuilt", m_sequenceBuilt);
+}
+
+// ---------------------------------------------------------------- programs, constants, code
+
+struct CSgModule::CodeParts {
+  std::vector<std::unique_ptr<CSgVariable>> consts;
+  std::unordered_map<std::string, CSgVariable*> constIndex;  // "type:value" -> constant
+  std::vector<std::unique_ptr<CSgVariable>> judges;
+  std::unordered_map<CSgInstruction*, std::unique_ptr<CSgInstruction>> instructions;
+  std::unordered_map<CSgConditions*, std::unique_ptr<CSgConditions>> conditions;
+  std::unique_ptr<CSgInstanceTable> instances;
+};
+
+CSgModule::CodeParts& CSgModule::Code() {
+  if (!m_code) m_code = std::make_unique<CodeParts>();
+  return *m_code;
+}
+
+int CSgModule::ConstVariableCount() const { return m_code ? (int)m_code->consts.size() : 0; }
+CSgVariable* CSgModule::FirstJudgeVariable() const {
+  return m_code && !m_code->judges.empty() ? m_code->judges.front().get() : nullptr;
+}
+int CSgModule::JudgeVariableCount() const { return m_code ? (int)m_code->judges.size() : 0; }
+
+void CSgModule::AddUserClass(CKvoObject* obj) {
+  if (auto* prog = dynamic_cast<CSgProgram*>(obj)) prog->SetClass(1);
+  AddTo(m_userClasses, obj);
+}
+
+// Constants are shared by type and value; the key spells both.
+CSgVariable* CSgModule::AllocConstVariable(const CSgVariable* scratch) {
+  if (!scratch) return nullptr;
+  std::string key = std::to_string(scratch->VarType()) + ":" + scratch->GetString();
+  CodeParts& code = Code();
+  auto it = code.constIndex.find(key);
+  if (it != code.constIndex.end()) return it->second;
+  std::string name = "CONSTVAR_" + std::to_string(code.consts.size());
+  auto c = std::make_unique<CSgVariable>(SGT_VARIABLE, name.c_str());
+  c->SetModule(this);
+  c->CopyValueFrom(*scratch);
+  CSgVariable* raw = c.get();
+  code.consts.push_back(std::move(c));
+  code.constIndex.emplace(std::move(key), raw);
+  return raw;
+}
+
+void CSgModule::AddJudgeVariable(CSgVariable* var) {
+  if (!var) return;
+  var->SetModule(this);
+  Code().judges.emplace_back(var);
+}
+
+CSgProgram* CSgModule::SystemProgram() { return Root()->FindClassLocal("system"); }
+
+// The system program is the root's class named "system"; a class of that name registered
+// anywhere else is not taken.
+int CSgModule::ReplaceSystemProgram(CSgProgram* program) {
+  if (!program || std::string(program->Name()) != "system") return 0;
+  CSgModule* root = Root();
+  if (program->Module() != root) return 0;
+  if (!root->m_userClasses || !root->m_userClasses->Contains(program)) root->AddUserClass(program);
+  return 1;
+}
+
+CSgProgram* CSgModule::FindClassLocal(const char* name) const {
+  return m_userClasses ? dynamic_cast<CSgProgram*>(m_userClasses->Find(name)) : nullptr;
+}
+
+CSgProgram* CSgModule::RemoveUserClass(CSgProgram* cls) {
+  if (!cls || !m_userClasses) return nullptr;
+  return static_cast<CSgProgram*>(m_userClasses->Remove(cls));
+}
+
+CSgProgram* CSgModule::RemoveUserProgram(CSgProgram* program) {
+  if (!program || !m_userPrograms) return nullptr;
+  return static_cast<CSgProgram*>(m_userPrograms->Remove(program));
+}
+
+int CSgModule::NextObjectIndex() { return ++Root()->m_nextObjectIndex; }
+
+std::string CSgModule::GetPath(const char* separator) const {
+  std::string sep = separator ? separator : "\\";
+  std::string path = Name();
+  for (const CSgModule* m = m_parent; m; m = m->m_parent) path = std::string(m->Name()) + sep + path;
+  return path;
+}
+
+void CSgModule::AdoptInstruction(CSgInstruction* instr) {
+  if (!instr) return;
+  instr->m_owner = this;
+  Code().instructions.emplace(instr, std::unique_ptr<CSgInstruction>(instr));
+  CodeChanged();
+}
+
+// Hands the instruction back without deleting it (its destructor is running).
+void CSgModule::ReleaseInstruction(CSgInstruction* instr) {
+  if (!m_code) return;
+  auto it = m_code->instructions.find(instr);
+  if (it == m_code->instructions.end()) return;
+  (void)it->second.release();
+  m_code->instructions.erase(it);
+  CodeChanged();
+}
+
+void CSgModule::AdoptConditions(CSgConditions* cond) {
+  if (!cond) return;
+  Code().conditions.emplace(cond, std::unique_ptr<CSgConditions>(cond));
+  CodeChanged();
+}
+
+void CSgModule::ReleaseConditions(CSgConditions* cond) {
+  if (!m_code) return;
+  auto it = m_code->conditions.find(cond);
+  if (it == m_code->conditions.end()) return;
+  (void)it->second.release();
+  m_code->conditions.erase(it);
+  CodeChanged();
+}
+
+// The code dies after the programs: nothing runs any more. Each is told first that the
+// module no longer keeps it, so its destructor does not come back here.
+void CSgModule::ReleaseCode() {
+  if (!m_code) return;
+  std::unique_ptr<CodeParts> code = std::move(m_code);
+  for (auto& [raw, owned] : code->instructions) raw->m_owner = nullptr;
+  for (auto& [raw, owned] : code->conditions) raw->m_module = nullptr;
+  code.reset();
+}
+
+CSgInstanceTable& CSgModule::Instances() {
+  CodeParts& code = Root()->Code();
+  if (!code.instances) code.instances = std::make_unique<CSgInstanceTable>();
+  return *code.instances;
 }

@@ -173,32 +173,38 @@ void CSgVariable::StoreReal(double v) {
 // its own type (SetInt int, SetLong long, SetFloat float, SetDouble double, SetBool
 // bool, SetString string).
 void CSgVariable::SetInt(int v) {
+  if (m_ref) return Target()->SetInt(v);
   AdoptTypeIfUntyped(SGVT_INT);
   StoreInteger(v);
 }
 
 void CSgVariable::SetLong(long long v) {
+  if (m_ref) return Target()->SetLong(v);
   AdoptTypeIfUntyped(SGVT_LONG);
   StoreInteger(v);
 }
 
 void CSgVariable::SetFloat(float v) {
+  if (m_ref) return Target()->SetFloat(v);
   AdoptTypeIfUntyped(SGVT_FLOAT);
   StoreReal(v);
 }
 
 void CSgVariable::SetDouble(double v) {
+  if (m_ref) return Target()->SetDouble(v);
   AdoptTypeIfUntyped(SGVT_DOUBLE);
   StoreReal(v);
 }
 
 void CSgVariable::SetBool(int v) {
+  if (m_ref) return Target()->SetBool(v);
   AdoptTypeIfUntyped(SGVT_BOOL);
   StoreInteger(v != 0);
 }
 
 // A text given to a numeric variable is parsed (strtoll/strtod, 0 when not a number).
 void CSgVariable::SetString(const char* text) {
+  if (m_ref) return Target()->SetString(text);
   AdoptTypeIfUntyped(SGVT_STRING);
   const char* t = text ? text : "";
   switch (CurrentStore()) {
@@ -242,6 +248,7 @@ void CSgVariable::SetRandRange(int low, int high) {
 // The getters convert from the stored kind; reals are truncated toward zero and
 // saturated, text is parsed, arrays and untyped variables give 0.
 long long CSgVariable::GetLong() const {
+  if (m_ref) return Target()->GetLong();
   switch (CurrentStore()) {
     case Store::Integer:
       if (m_varType == SGVT_RANDOM && m_hasRange) {
@@ -264,6 +271,7 @@ long long CSgVariable::GetLong() const {
 int CSgVariable::GetInt() const { return Narrow(GetLong()); }
 
 double CSgVariable::GetDouble() const {
+  if (m_ref) return Target()->GetDouble();
   switch (CurrentStore()) {
     case Store::Real:
       return m_real;
@@ -281,6 +289,7 @@ float CSgVariable::GetFloat() const { return (float)GetDouble(); }
 
 // A text is true unless it is empty or "0".
 bool CSgVariable::GetBool() const {
+  if (m_ref) return Target()->GetBool();
   switch (CurrentStore()) {
     case Store::Real:
       return m_real != 0.0;
@@ -296,6 +305,7 @@ bool CSgVariable::GetBool() const {
 
 // Numbers are formatted into a cache, so the pointer stays valid after the call.
 const char* CSgVariable::GetString() const {
+  if (m_ref) return Target()->GetString();
   switch (CurrentStore()) {
     case Store::Text:
       return m_text.c_str();
@@ -315,6 +325,7 @@ const char* CSgVariable::GetString() const {
 }
 
 CSgVariable* CSgVariable::Element(int i) const {
+  if (m_ref) return Target()->Element(i);
   if (i < 0 || i >= (int)m_elements.size()) return nullptr;
   return m_elements[(size_t)i].get();
 }
@@ -404,5 +415,157 @@ void CSgVariable::Describe(CDescriber& d) const {
   if (m_varType == SGVT_RANDOM) {
     d.Int("randLow", m_randLow);
     d.Int("randHigh", m_randHigh);
+  }
+}
+
+// ---------------------------------------------------------------- kinds, references, objects
+
+// A chain that would lead back to this variable is refused: reads would never end.
+void CSgVariable::SetRefVar(CSgVariable* target) {
+  m_ref = nullptr;
+  if (!target) return;
+  CSgVariable* end = target->Target();
+  if (end == this) return;
+  m_ref = end;
+}
+
+std::string CSgVariable::GetTypeString() const {
+  std::string t;
+  if (m_kind == SGVK_OBJECT || m_kind == SGVK_MODULE) t = m_className.empty() ? (m_kind == SGVK_MODULE ? "module" : "object") : m_className;
+  else {
+    switch (m_varType) {
+      case SGVT_NONE:
+        break;
+      case SGVT_RANDOM:
+        t = "int";  // a random variable reads as an int
+        break;
+      default:
+        if (const char* n = SgVarTypeName(m_varType)) t = n;
+    }
+  }
+  if (m_flags & SGVF_BYREF) t += "&";
+  return t;
+}
+
+void CSgVariable::SetInstance(CSgInstanceTable* table, SgObjectHandle handle) {
+  m_kind = SGVK_OBJECT;
+  m_table = table;
+  m_handle = table ? handle : SgObjectHandle();
+}
+
+CSgInstance* CSgVariable::Instance() const {
+  const CSgVariable* t = Target();
+  return t->m_table ? t->m_table->Get(t->m_handle) : nullptr;
+}
+
+// Arrays copy level by level with an explicit stack, like the destructor, so any depth is safe.
+void CSgVariable::CopyValueFrom(const CSgVariable& from) {
+  const CSgVariable& src = *from.Target();
+  CSgVariable& dst = *Target();
+  if (&src == &dst) return;
+  struct Pending {
+    CSgVariable* dst;
+    const CSgVariable* src;
+  };
+  std::vector<Pending> stack{{&dst, &src}};
+  while (!stack.empty()) {
+    Pending p = stack.back();
+    stack.pop_back();
+    CSgVariable& d = *p.dst;
+    const CSgVariable& s = *p.src;
+    d.m_varType = s.m_varType;
+    d.m_size = s.m_size;
+    d.m_int = s.m_int;
+    d.m_real = s.m_real;
+    d.m_text = s.m_text;
+    d.m_randLow = s.m_randLow;
+    d.m_randHigh = s.m_randHigh;
+    d.m_hasRange = s.m_hasRange;
+    d.m_className = s.m_className;
+    d.m_kind = s.m_kind;
+    d.m_table = s.m_table;
+    d.m_handle = s.m_handle;
+    d.m_bound = s.m_bound;
+    d.m_elements.resize(s.m_elements.size());
+    for (size_t i = 0; i < s.m_elements.size(); ++i) {
+      const CSgVariable* se = s.m_elements[i].get();
+      if (!d.m_elements[i]) {
+        d.m_elements[i] = std::make_unique<CSgVariable>(se->TypeCode(), se->Name());
+        d.m_elements[i]->SetModule(d.Module());
+      }
+      stack.push_back({d.m_elements[i].get(), se});
+    }
+  }
+}
+
+// Numbers convert into the destination's type; everything else is copied.
+void CSgVariable::Assign(const CSgVariable& from) {
+  const CSgVariable& src = *from.Target();
+  CSgVariable& dst = *Target();
+  if (&src == &dst) return;
+  if (src.m_kind != SGVK_VALUE || dst.m_kind != SGVK_VALUE || src.IsArray() || dst.IsArray() ||
+      dst.m_varType == SGVT_NONE) {
+    // Objects, modules, arrays and untyped destinations take the source as it is; a typed
+    // scalar destination keeps its type (an untyped source leaves it unchanged).
+    if (dst.m_kind == SGVK_VALUE && !dst.IsArray() && dst.m_varType != SGVT_NONE && src.m_varType == SGVT_NONE &&
+        src.m_kind == SGVK_VALUE)
+      return;
+    std::string keepClass = dst.m_className;
+    dst.CopyValueFrom(src);
+    if (dst.m_className.empty()) dst.m_className = keepClass;
+    return;
+  }
+  switch (src.CurrentStore()) {
+    case Store::Integer:
+      dst.StoreInteger(src.GetLong());
+      break;
+    case Store::Real:
+      dst.StoreReal(src.m_real);
+      break;
+    case Store::Text:
+      dst.SetString(src.m_text.c_str());
+      break;
+    case Store::None:
+      break;
+  }
+}
+
+// Ranks of the numeric kinds for the common type.
+static int NumericRank(int t) {
+  switch (t) {
+    case SGVT_DOUBLE:
+      return 5;
+    case SGVT_FLOAT:
+      return 4;
+    case SGVT_LONG:
+      return 3;
+    case SGVT_BOOL:
+      return 1;
+    case SGVT_NONE:
+      return 0;
+    default:
+      return 2;  // int, byte, random and the other integer kinds
+  }
+}
+
+int GetCommanVarType(int a, int b) {
+  if (a == SGVT_STRING || b == SGVT_STRING) return SGVT_STRING;
+  // An array operand counts as its element kind.
+  if (a & SGVT_ARRAY) a &= ~SGVT_ARRAY;
+  if (b & SGVT_ARRAY) b &= ~SGVT_ARRAY;
+  if (a == SGVT_STRING || b == SGVT_STRING) return SGVT_STRING;
+  int ra = NumericRank(a), rb = NumericRank(b);
+  int r = ra > rb ? ra : rb;
+  switch (r) {
+    case 5:
+      return SGVT_DOUBLE;
+    case 4:
+      return SGVT_FLOAT;
+    case 3:
+      return SGVT_LONG;
+    case 1:
+      return SGVT_BOOL;
+    default:
+      return SGVT_INT;
   }
 }

@@ -16,14 +16,19 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "sg/Instance.h"
 #include "sg/Kvo.h"
 #include "sg/ObjectList.h"
 #include "sg/Variable.h"
 #include "sg/View.h"
 
 class CSgModule;
+class CSgProgram;
+class CSgInstruction;
+class CSgConditions;
 
 // The collections of a module: X(jsonName, element type), in find and dump order.
 // Each is a CObjectList<type> reached with the accessor of the same name.
@@ -138,7 +143,8 @@ class CSgModule : public CKvoObject {
   void AddStep(CKvoObject* obj) { AddTo(m_steps, obj); }
   void AddFault(CKvoObject* obj) { AddTo(m_faults, obj); }
   void AddUserProgram(CKvoObject* obj) { AddTo(m_userPrograms, obj); }
-  void AddUserClass(CKvoObject* obj) { AddTo(m_userClasses, obj); }
+  // A program registered as a class is marked as one (CSgProgram::IsClass).
+  void AddUserClass(CKvoObject* obj);
   void AddTexture(CKvoObject* obj) { AddTo(m_textures, obj); }
   void AddRoute(CKvoObject* obj) { AddTo(m_routes, obj); }
   void AddWrench(CKvoObject* obj) { AddTo(m_wrenches, obj); }
@@ -174,6 +180,49 @@ class CSgModule : public CKvoObject {
   int TempVariableCount() const { return (int)m_temps.size(); }
   CSgVariable* TempVariable(int i) const;
   int TempGroupStart() const { return m_tempGroupStart; }
+
+  // Ends the recording of temporaries. The recorded ones stay alive (compiled module-level
+  // conditions keep pointing at them) and are freed with the module.
+  void ReleaseRecordedTempVariables() { m_tempGroupStart = (int)m_temps.size(); }
+
+  // --- constants and judge variables ---
+  // A shared constant holding the value of scratch (type and value): an existing constant of
+  // the same type and value, else a new one named "CONSTVAR_<n>" owned by the module.
+  // Constants are not listed among the module's variables. Null scratch gives nullptr.
+  CSgVariable* AllocConstVariable(const CSgVariable* scratch);
+  int ConstVariableCount() const;
+  // Judge variables of conditions (owned by the module, not listed among its variables).
+  void AddJudgeVariable(CSgVariable* var);
+  CSgVariable* FirstJudgeVariable() const;
+  int JudgeVariableCount() const;
+
+  // --- programs and classes ---
+  // The class program named "system" of the main (root) module; nullptr when none.
+  CSgProgram* SystemProgram();
+  // Offers a class program as the system program: a program named "system" becomes it (it
+  // stays owned where it is registered). Returns 1 when taken, else 0.
+  int ReplaceSystemProgram(CSgProgram* program);
+  // A class of this module only.
+  CSgProgram* FindClassLocal(const char* name) const;
+  // Unlist and hand back (the caller owns the result); nullptr when not listed here.
+  CSgProgram* RemoveUserClass(CSgProgram* cls);
+  CSgProgram* RemoveUserProgram(CSgProgram* program);
+  // A fresh number for generated names ("%s@%d"), counted over the whole tree.
+  int NextObjectIndex();
+  // The module path joined by the separator ("main\\Pump" for "\\").
+  std::string GetPath(const char* separator) const;
+
+  // --- compiled code (instructions and conditions belong to their module) ---
+  void AdoptInstruction(CSgInstruction* instr);
+  void ReleaseInstruction(CSgInstruction* instr);
+  void AdoptConditions(CSgConditions* cond);
+  void ReleaseConditions(CSgConditions* cond);
+  // Bumped by every change of an instruction or condition of the tree; compiled code built
+  // at an older epoch is rebuilt before it runs.
+  unsigned CodeEpoch() const { return Root()->m_codeEpoch; }
+  void CodeChanged() { ++Root()->m_codeEpoch; }
+  // The instances of script classes of the whole tree (kept by the root).
+  CSgInstanceTable& Instances();
 
   // --- interface items ---
   void AddInterfaceItem(CSgVariable* var, int direction, const char* description);
@@ -214,6 +263,7 @@ class CSgModule : public CKvoObject {
   T* FindUp(const char* name, ListPtr<T> CSgModule::*list, bool localOnly);
   CSgModule* FindChildUp(const std::string& name);
   void ReleaseOwnObjects();
+  void ReleaseCode();
 
   CSgModule* m_parent = nullptr;
   ListPtr<CSgModule> m_children;
@@ -229,4 +279,11 @@ class CSgModule : public CKvoObject {
   int m_sequenceBuilt = 0;
   std::unique_ptr<CSgView> m_view;
   std::unique_ptr<CSgEnvironment> m_environment;
+  // Constants, judge variables, compiled code and instances: made on first need, so a
+  // module without code stays small.
+  struct CodeParts;
+  CodeParts& Code();
+  std::unique_ptr<CodeParts> m_code;
+  unsigned m_codeEpoch = 1;
+  int m_nextObjectIndex = 0;
 };

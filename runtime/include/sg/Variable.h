@@ -5,7 +5,23 @@
 #include <string>
 #include <vector>
 
+#include "sg/Instance.h"
 #include "sg/Kvo.h"
+
+class CSgInstanceTable;
+
+// What a variable stands for: a value, an instance of a script class, or a module.
+enum ESgVarKind : int {
+  SGVK_VALUE = 0,
+  SGVK_OBJECT = 1,
+  SGVK_MODULE = 2,
+};
+
+// Flag bits of a variable (Flags()).
+enum : int {
+  SGVF_MEMBERTEXT = 0x11,  // a string holding the member text of a '.' (set by the compiler)
+  SGVF_BYREF = 0x100,      // a parameter passed by reference (its type text ends in '&')
+};
 
 // A variable carries one of the variable type codes (SG_VAR_TYPES). Values are kept in
 // the storage of their kind (integer, real or text) and convert on the way in and out:
@@ -66,6 +82,55 @@ class CSgVariable : public CKvoObject {
   void SetClassName(const char* name) { m_className = name ? name : ""; }
   const char* ClassName() const { return m_className.c_str(); }
 
+  // --- kinds, references and objects ---
+  // The two-argument form is the compiler's; both rename the variable.
+  void SetName(const char* name, int bIndex = 1) {
+    (void)bIndex;
+    CKvoObject::SetName(name);
+  }
+  void SetKind(int kind) { m_kind = kind; }
+  int Kind() const { return m_kind; }
+  bool IsObjectVar() const { return m_kind == SGVK_OBJECT; }
+  bool IsModuleVar() const { return m_kind == SGVK_MODULE; }
+  // Makes this a reference: reads and writes go to the target (the end of the target's own
+  // reference chain); null, or a target that leads back here, makes it a plain variable.
+  void SetRefVar(CSgVariable* target);
+  CSgVariable* RefVar() const { return m_ref; }
+  // The variable reads and writes land in (this one when it is no reference).
+  CSgVariable* Target() {
+    CSgVariable* v = this;
+    while (v->m_ref) v = v->m_ref;  // SetRefVar never lets a chain close into a cycle
+    return v;
+  }
+  const CSgVariable* Target() const { return const_cast<CSgVariable*>(this)->Target(); }
+  // The object it points to was made by `new` (set by the compiler on assignments of new).
+  void SetOwnership(int v) { m_owns = v != 0; }
+  int Ownership() const { return m_owns ? 1 : 0; }
+  void SetFlags(int flags) { m_flags = flags; }
+  void AddFlags(int flags) { m_flags |= flags; }
+  int Flags() const { return m_flags; }
+  // A block variable: a coordinate, vector or other kind whose elements the runtime computes
+  // (runtime type codes other than SGT_VARIABLE); constant indexes are not folded into it.
+  bool IsBlock() const { return TypeCode() != SGT_VARIABLE; }
+  // "int", "float&", "intarray", a class name for an object, "module", "" when untyped.
+  std::string GetTypeString() const;
+  // Object variables: the instance (handle into the root module's table).
+  void SetInstance(CSgInstanceTable* table, SgObjectHandle handle);
+  CSgInstance* Instance() const;
+  SgObjectHandle InstanceHandle() const { return m_handle; }
+  CSgInstanceTable* InstanceTable() const { return m_table; }
+  // A program or module the variable is bound to (not owned): a user program named as a
+  // value, or the module of a module variable.
+  void SetBoundObject(CKvoObject* obj) { m_bound = obj; }
+  CKvoObject* BoundObject() const { return m_bound; }
+  // Copies value, type, size, class name, kind, binding and instance handle (arrays deep),
+  // but not the name, the reference or the flags.
+  void CopyValueFrom(const CSgVariable& src);
+  // a <- b: numbers convert into this variable's type, an untyped variable takes the
+  // source's type; arrays copy deeply; objects and modules copy the handle or binding.
+  // Both sides are followed through their references.
+  void Assign(const CSgVariable& src);
+
   const char* KindName() const override { return "CSgVariable"; }
   // Prints "varType", "value" (arrays: a list of element values, nested arrays nested),
   // "className" when set and the random range for random variables.
@@ -81,9 +146,11 @@ class CSgVariable : public CKvoObject {
   void DescribeValue(CDescriber& d, const char* key) const;
   void ResizeElements(int n);
 
+  // The fields the VM reads on every operation come first, on one cache line.
   int m_varType = SGVT_NONE;
   int m_size = 0;
   long long m_int = 0;
+  CSgVariable* m_ref = nullptr;
   double m_real = 0.0;
   std::string m_text;
   mutable std::string m_textCache;  // formatted text handed out by GetString
@@ -92,4 +159,16 @@ class CSgVariable : public CKvoObject {
   bool m_hasRange = false;
   std::string m_className;
   std::vector<std::unique_ptr<CSgVariable>> m_elements;
+  int m_kind = SGVK_VALUE;
+  bool m_owns = false;
+  int m_flags = 0;
+  CSgInstanceTable* m_table = nullptr;
+  SgObjectHandle m_handle;
+  CKvoObject* m_bound = nullptr;
+  friend struct SgVarAccess;  // the VM's fast paths (Vm.cpp)
 };
+
+// The common type of two operands of an arithmetic operator: string with anything gives
+// string; otherwise the wider of double > float > long > int > bool (byte, random and the
+// other integer kinds count as int; untyped gives the other's type, int when both are).
+int GetCommanVarType(int typeA, int typeB);

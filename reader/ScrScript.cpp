@@ -356,11 +356,12 @@ int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
     inner.m_blockDepth = outer->m_blockDepth;
     inner.ShareBudget(*outer);
     // The inner reader names the file by its filesystem path, so its messages point at it. The
-    // file was read once, above; the grammar check, when asked for, reads it by its path.
+    // file was read once, above; the grammar check, when asked for, walks the same text first.
     const std::string fsPath = ScrToFsPath(path);
-    if (outer->bCheckGrammar() && !inner.CheckGrammar(fsPath.c_str())) {
+    if (outer->bCheckGrammar() && !inner.CheckGrammarStream(file.get(), fsPath.c_str())) {
       result = 0;
     } else {
+      file->Seek(file->Begin());
       inner.m_lastEncoding = outer->m_lastEncoding;
       result = inner.ReadStream(file.get(), fsPath.c_str(), outer->bLoadModel(), outer->bCheckGrammar());
     }

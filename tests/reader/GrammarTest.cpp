@@ -102,6 +102,18 @@ TEST_F(GrammarTest, ReadXScriptGivesUpWhenTheCheckFails) {
   EXPECT_EQ(reader->MessageCount(), 0);
   EXPECT_EQ(reader->ReadXScriptText("<stdin>", "script { button { tip2 { } } }\n", 0, 1), 0);
 
+  // An included file is checked on the text that was read for it, and its fault names that file;
+  // a clean include is then read from its top, and a failed one stops the includer.
+  dir.WriteGbk("inc_bad.scr", "script {\n button { tip2 { } }\n}\n");
+  dir.WriteGbk("inc_good.scr", "script {\n module Inner { }\n}\n");
+  reader = std::make_unique<CScriptReader>(root.get());
+  reader->SetWorkDirectory(dir.path().c_str());
+  EXPECT_EQ(reader->ReadXScriptText("<stdin>", "script {\n include { inc_good.scr }\n include { inc_bad.scr }\n}\n", 0, 1), 0);
+  EXPECT_NE(root->FindChild("Inner"), nullptr);
+  ASSERT_EQ(reader->MessageCount(), 1);
+  EXPECT_NE(reader->Messages().Back().file.find("inc_bad.scr"), std::string::npos);
+  EXPECT_EQ(reader->Messages().Back().line, 2);
+
   reader = std::make_unique<CScriptReader>(root.get());
   EXPECT_EQ(reader->CheckGrammar((dir.path() + "/missing.scr").c_str()), 0);
   ASSERT_EQ(reader->MessageCount(), 1);

@@ -38,6 +38,29 @@ int ScrSource::LineOfPosition(long pos) const {
   return std::max(1, static_cast<int>(it - m_entries.begin()));
 }
 
+int ScrSource::ColumnOfPosition(long pos) const {
+  if (pos < 0) return 1;
+  size_t end = std::min(static_cast<size_t>(pos), m_text.size());
+  int line = LineOfPosition(pos);
+  size_t i = line > 1 ? m_entries[static_cast<size_t>(line) - 1] - 1 : 0;
+  int column = 1;
+  // A GBK lead byte takes its trail byte with it: one character, one column.
+  while (i < end) {
+    unsigned char c = static_cast<unsigned char>(m_text[i]);
+    i += (c >= 0x81 && c <= 0xFE && i + 1 < end) ? 2 : 1;
+    ++column;
+  }
+  return column;
+}
+
+std::string_view ScrSource::LineText(int line) const {
+  if (line < 1 || line > LineCount()) return {};
+  size_t b = line > 1 ? m_entries[static_cast<size_t>(line) - 1] - 1 : 0;
+  size_t e = b;
+  while (e < m_text.size() && m_text[e] != '\n' && m_text[e] != '\r') ++e;
+  return std::string_view(m_text).substr(b, e - b);
+}
+
 CScrStream::CScrStream(std::shared_ptr<const ScrSource> src, long begin, long end) : m_src(std::move(src)) {
   if (!m_src) m_src = std::make_shared<ScrSource>(std::string(), std::string());
   m_text = m_src->Text();

@@ -20,7 +20,8 @@ constexpr int SCRREAD_MAX_DUMP_DEPTH = 512;
 constexpr int SCRREAD_DUMP_VERSION = 1;
 
 // The whole JSON document: format, version, files and the root module.
-std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root);
+// `all`: the messages the first-error rule holds back are listed too, marked suppressed.
+std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root, bool all = false);
 // The MODULE part alone.
 void WriteModuleJson(JsonWriter& w, const CSgModule& module);
 

@@ -22,6 +22,7 @@ bool ApplyDump(Options& o, const std::string& v) {
 
 bool ApplyFormat(Options& o, const std::string& v) {
   if (v == "gcc") o.format = DiagFormat::Gcc;
+  else if (v == "pretty") o.format = DiagFormat::Pretty;
   else if (v == "json") o.format = DiagFormat::Json;
   else if (v == "raw") o.format = DiagFormat::Raw;
   else return false;
@@ -55,7 +56,7 @@ bool ApplyModule(Options& o, const std::string& v) {
 
 const ValueOption kValueOptions[] = {
     {"--dump", ApplyDump, "none, tree, json or dot"},
-    {"--format", ApplyFormat, "gcc, json or raw"},
+    {"--format", ApplyFormat, "gcc, pretty, json or raw"},
     {"--encoding", ApplyEncoding, "auto, gbk or utf-8"},
     {"--color", ApplyColor, "auto, always or never"},
     {"--colour", ApplyColor, "auto, always or never"},
@@ -64,6 +65,17 @@ const ValueOption kValueOptions[] = {
     {"--module", ApplyModule, "a module name without ':'"},
 };
 
+// The flags that have a one-letter form; they may be combined behind one '-'.
+bool ApplyShortFlag(Options& o, char c) {
+  switch (c) {
+    case 'h': o.help = true; return true;
+    case 'V': o.version = true; return true;
+    case 'q': o.quiet = true; return true;
+    case 'a': o.all = true; return true;
+    default: return false;
+  }
+}
+
 }  // namespace
 
 bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string& error) {
@@ -71,6 +83,16 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    if (!optionsEnded && arg.size() > 2 && arg[0] == '-' && arg[1] != '-') {
+      // "-qV": every letter a flag.
+      for (size_t k = 1; k < arg.size(); ++k) {
+        if (!ApplyShortFlag(opts, arg[k])) {
+          error = "unknown option '-" + std::string(1, arg[k]) + "' in '" + arg + "'";
+          return false;
+        }
+      }
+      continue;
+    }
     if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
       // The first bare word may name the command; everything else is a file.
       if (!commandSeen && !optionsEnded && opts.files.empty()) {
@@ -86,6 +108,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
     if (arg == "-h" || arg == "--help") { opts.help = true; continue; }
     if (arg == "-V" || arg == "--version") { opts.version = true; continue; }
     if (arg == "-q" || arg == "--quiet") { opts.quiet = true; continue; }
+    if (arg == "-a" || arg == "--all") { opts.all = true; continue; }
     if (arg == "--no-check") { opts.noCheck = true; continue; }
     if (arg == "--no-model") { opts.noModel = true; continue; }
 
@@ -136,7 +159,9 @@ const char* UsageText() {
          "\n"
          "Options:\n"
          "  --dump none|tree|json|dot   print what was built on standard output (default none)\n"
-         "  --format gcc|json|raw       how diagnostics are printed on standard error (default gcc)\n"
+         "  --format gcc|pretty|json|raw  how diagnostics are printed on standard error (default:\n"
+         "                              pretty on a terminal, with the line and a caret; else gcc)\n"
+         "  -a, --all                   also the messages after the first error of a file\n"
          "  --encoding auto|gbk|utf-8   how the scripts are encoded (default auto)\n"
          "  --workdir DIR               the work directory models and images are found under\n"
          "  --trace FILE                append each script line read to FILE\n"

@@ -8,19 +8,20 @@
 
 enum class Command { Read, Check, Run };
 enum class DumpKind { None, Tree, Json, Dot };
-enum class DiagFormat { Gcc, Json, Raw };
+enum class DiagFormat { Auto, Gcc, Pretty, Json, Raw };
 enum class ColorMode { Auto, Always, Never };
 
 struct Options {
   Command command = Command::Read;
   DumpKind dump = DumpKind::None;
-  DiagFormat format = DiagFormat::Gcc;
+  DiagFormat format = DiagFormat::Auto;  // Auto: pretty on a terminal, else gcc
   ScrEncoding encoding = ScrEncoding::Auto;
   ColorMode color = ColorMode::Auto;
   std::string workdir;   // empty: the reader's default
   std::string trace;     // empty: no line trace
   std::string module = "main";
   bool quiet = false;
+  bool all = false;  // also the messages the first-error rule holds back
   bool noCheck = false;
   bool noModel = false;
   bool help = false;
@@ -30,7 +31,7 @@ struct Options {
 
 // Parses argv. On a usage error returns false with `error` set (a sentence for the user).
 // Options may come before or after the files; "--" ends the options. Values are given as
-// "--opt VALUE" or "--opt=VALUE".
+// "--opt VALUE" or "--opt=VALUE"; short flags may be combined ("-qV").
 bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string& error);
 
 // The --help text.

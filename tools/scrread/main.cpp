@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +18,9 @@
 #include "Dump.h"
 #include "Options.h"
 #include "Report.h"
+#include "SourceLines.h"
 #include "lexer/ScrEncoding.h"
+#include "lexer/ScrPath.h"
 #include "reader/ScriptReader.h"
 #include "sg/Gfx.h"
 #include "sg/Module.h"
@@ -48,6 +52,8 @@ bool ReadStdin(std::string& bytes, std::string& error) {
   }
 }
 
+namespace fs = std::filesystem;
+
 FileReport IoFailure(const std::string& given, const std::string& shown, const std::string& why) {
   FileReport r;
   r.given = given;
@@ -74,6 +80,63 @@ std::string Unreadable(const std::string& path) {
   if (S_ISDIR(st.st_mode)) return std::string("cannot open: ") + std::strerror(EISDIR);
   if (!S_ISREG(st.st_mode)) return "cannot open: not a regular file";
   return std::string();
+}
+
+// The files to read: each FILE as given, a directory replaced by every .scr file under it, sorted
+// by path so that runs agree.
+std::vector<std::string> ExpandFiles(const std::vector<std::string>& given) {
+  std::vector<std::string> out;
+  for (const std::string& g : given) {
+    std::error_code ec;
+    if (g == "-" || !fs::is_directory(g, ec)) {
+      out.push_back(g);
+      continue;
+    }
+    std::vector<std::string> found;
+    for (fs::recursive_directory_iterator it(g, ec), end; !ec && it != end; it.increment(ec)) {
+      if (it->is_regular_file(ec) && it->path().extension() == ".scr") found.push_back(it->path().string());
+    }
+    std::sort(found.begin(), found.end());
+    out.insert(out.end(), found.begin(), found.end());
+  }
+  return out;
+}
+
+// The size of a file, 0 when it has none yet.
+off_t FileSize(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+// The trace writer writes the lines as the reader holds them, in GBK. A script written in UTF-8
+// gets its part of the trace (from `from` on) back in UTF-8.
+void TraceToUtf8(const std::string& path, off_t from) {
+  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return;
+  std::string gbk;
+  char buf[65536];
+  for (off_t at = from;;) {
+    ssize_t n = pread(fd, buf, sizeof buf, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    gbk.append(buf, static_cast<size_t>(n));
+    at += n;
+  }
+  std::string utf8 = ScrGbkToUtf8(gbk);
+  if (ftruncate(fd, from) == 0) {
+    for (size_t done = 0; done < utf8.size();) {
+      ssize_t n = pwrite(fd, utf8.data() + done, utf8.size() - done, from + static_cast<off_t>(done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+  }
+  close(fd);
+}
+
+int UsageError(const std::string& why) {
+  std::fprintf(stderr, "scrread: error: %s\n", why.c_str());
+  return kExitUsage;
 }
 
 }  // namespace
@@ -103,18 +166,33 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
-  if (!opts.trace.empty()) SgSetTraceTarget(opts.trace.c_str(), 0);
+  // A relative work directory is the user's, relative to where scrread was started; the library
+  // would take it relative to its own directory.
+  std::error_code ec;
+  if (!opts.workdir.empty()) {
+    fs::path wd = fs::absolute(opts.workdir, ec);
+    if (ec || !fs::is_directory(wd, ec)) return UsageError("work directory '" + opts.workdir + "' is not a directory");
+    opts.workdir = wd.lexically_normal().string();
+  }
+  if (!opts.trace.empty()) {
+    int fd = open(opts.trace.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) return UsageError("cannot write the trace file '" + opts.trace + "': " + std::strerror(errno));
+    close(fd);
+    SgSetTraceTarget(opts.trace.c_str(), 0);
+  }
+  if (opts.format == DiagFormat::Auto) opts.format = isatty(STDERR_FILENO) ? DiagFormat::Pretty : DiagFormat::Gcc;
 
-  DiagnosticPrinter printer(stderr, opts.format, UseColor(opts.color, stderr));
+  SourceLines sources;
+  DiagnosticPrinter printer(stderr, opts.format, UseColor(opts.color, stderr), opts.all, &sources);
   // The root outlives the readers: objects may point into what a reader keeps.
   auto root = std::make_unique<CSgModule>(opts.module.c_str());
   std::vector<std::unique_ptr<CScriptReader>> readers;
   std::vector<FileReport> reports;
   bool ioError = false;
 
-  for (const std::string& given : opts.files) {
+  for (const std::string& given : ExpandFiles(opts.files)) {
     const bool isStdin = given == "-";
-    const std::string shown = isStdin ? "<stdin>" : given;
+    const std::string shown = isStdin ? "<stdin>" : given;  // one name for it everywhere
     std::string path = given;
     std::string stdinBytes;
     if (isStdin) {
@@ -133,7 +211,14 @@ int main(int argc, char** argv) {
 
     auto reader = std::make_unique<CScriptReader>(root.get());
     reader->SetEncoding(opts.encoding);
+    reader->SetKeepSuppressed(1);
+    // Includes of a script from standard input are looked for where the user stands.
     if (!opts.workdir.empty()) reader->SetWorkDirectory(opts.workdir.c_str());
+    else if (isStdin) reader->SetWorkDirectory(fs::current_path(ec).string().c_str());
+    // Each file given is checked on its own: what another file included is no include of this one.
+    ScrDeleteIncludeFilenames();
+    if (isStdin) sources.Add(shown, stdinBytes);
+    const off_t traceFrom = opts.trace.empty() ? 0 : FileSize(opts.trace);
     FileReport r;
     r.given = given;
     r.shown = shown;
@@ -142,17 +227,17 @@ int main(int argc, char** argv) {
     else
       r.result = reader->ReadXScript(path.c_str(), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
     r.encoding = ScrEncodingName(reader->LastEncoding());
-    r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), std::string(), shown);
+    r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), reader->Suppressed().Entries());
+    if (!opts.trace.empty() && reader->LastEncoding() == ScrDetectedEncoding::Utf8) TraceToUtf8(opts.trace, traceFrom);
     reports.push_back(std::move(r));
     readers.push_back(std::move(reader));
     printer.PrintFile(reports.back());
   }
 
-  printer.Finish(reports, opts.quiet);
-
+  // The dump goes out first: on a terminal the summary then stands last, under it.
   switch (opts.dump) {
     case DumpKind::None: break;
-    case DumpKind::Json: std::fputs(DumpJson(reports, *root).c_str(), stdout); break;
+    case DumpKind::Json: std::fputs(DumpJson(reports, *root, opts.all).c_str(), stdout); break;
     case DumpKind::Tree: std::fputs(DumpTree(*root).c_str(), stdout); break;
     case DumpKind::Dot: std::fputs(DumpDot(*root).c_str(), stdout); break;
   }
@@ -160,6 +245,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "scrread: error: cannot write standard output\n");
     return kExitUsage;
   }
+  printer.Finish(reports, opts.quiet);
+  if (std::ferror(stderr)) return kExitUsage;  // the diagnostics did not get out
   readers.clear();
   root.reset();
   if (!opts.trace.empty()) SgSetTraceTarget(nullptr, 0);
@@ -168,7 +255,7 @@ int main(int argc, char** argv) {
   for (const FileReport& r : reports) {
     if (r.result == 0) return kExitScriptErrors;
     for (const Diagnostic& d : r.diagnostics) {
-      if (d.severity == ScrSeverity::Error) return kExitScriptErrors;
+      if (d.severity == ScrSeverity::Error && !d.suppressed) return kExitScriptErrors;
     }
   }
   return kExitClean;

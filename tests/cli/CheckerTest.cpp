@@ -187,3 +187,43 @@ TEST(CliChecker, OutputThatCannotBeWrittenIsAnIoError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliChecker, ProjectSettingsWerrorAndIgnore) {
+  TempDir dir;
+  dir.WriteBytes("scrread.toml", "workdir = \"assets\"\nentry = [\"main.scr\"]\n");
+  dir.WriteBytes("main.scr", "script {\n  include { lib.scr }\n  module A:B { }\n  module C:D { }\n}\n");
+  dir.WriteBytes("assets/lib.scr", "script {\n  module 泵😀 { }\n}\n");
+  dir.WriteBytes("other.scr", "script {\n  module E:F { }\n}\n");  // no entry: not read alone
+  const std::string sub = dir.path() + "/sub/deeper";
+  dir.WriteBytes("sub/deeper/.keep", "");
+  struct Row {
+    std::vector<std::string> args;
+    int status;
+    std::string summary;
+  } rows[] = {
+      // Found from a subdirectory: the include is found under the file's workdir.
+      {{"../.."}, 1, "1 error, 1 warning in 1 file; after the first error 1 more error, 0 warnings"},
+      // Ignoring the first error lets the next one be the first.
+      {{"--ignore=parent-module-not-found", "../.."}, 0, "0 errors, 1 warning in 1 file\n"},
+      {{"--ignore", "char-not-in-gbk,parent-module-not-found", "--werror", "../.."}, 0, "0 errors, 0 warnings"},
+      {{"--ignore=parent-module-not-found", "--werror", "../.."}, 1, "0 errors, 1 warning"},
+      {{"--entry", "other.scr", "../.."}, 1, "1 error, 0 warnings in 1 file\n"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args{"--format=gcc"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    RunResult r = RunIn(sub, args);
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_TRUE(Has(r.err, row.summary)) << r.err;
+  }
+  RunResult r = RunIn(sub, {"--format=gcc", "--ignore=char-not-in-gbk", "../../main.scr"});
+  EXPECT_TRUE(Has(r.err, "main.scr:3:3: error: 找不到父模块'A'.\n")) << r.err;
+  dir.WriteBytes("scrread.toml", "encoding = 3\n");
+  r = RunIn(sub, {"../../main.scr"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "scrread: error: " + dir.path() + "/scrread.toml: 'encoding' must be auto, gbk or utf-8\n");
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "lexer/ScrEncoding.h"
@@ -93,6 +94,7 @@ std::vector<Diagnostic> CollectDiagnostics(const std::vector<ScrMessageEntry>& k
     d.line = j.first->line;
     d.column = j.first->column;
     d.textId = j.first->textId;
+    d.code = MessageCode(d.textId);
     d.suppressed = j.suppressed;
     d.toolNote = d.textId == static_cast<int>(ScrTextId::msg_reading_stopped);
     size_t at = j.first->statementAt > 0 ? static_cast<size_t>(j.first->statementAt) : 0;
@@ -107,6 +109,19 @@ std::vector<Diagnostic> CollectDiagnostics(const std::vector<ScrMessageEntry>& k
     out.push_back(std::move(d));
   }
   return out;
+}
+
+std::string MessageCode(int textId) {
+  if (textId < 0) return std::string();
+  std::string code = ScrTextName(static_cast<ScrTextId>(textId));
+  for (const char* prefix : {"err_", "warn_", "msg_", "word_"}) {
+    if (code.rfind(prefix, 0) == 0) {
+      code.erase(0, std::strlen(prefix));
+      break;
+    }
+  }
+  std::replace(code.begin(), code.end(), '_', '-');
+  return code;
 }
 
 bool Shown(const Diagnostic& d, bool all) { return all || !d.suppressed || d.toolNote; }
@@ -190,6 +205,9 @@ void WriteFilesJson(JsonWriter& w, const std::vector<FileReport>& reports, bool 
       w.Key("column");
       if (d.column > 0) w.Int(d.column);
       else w.Null();
+      w.Key("code");
+      if (d.code.empty()) w.Null();
+      else w.String(d.code);
       w.Key("text");
       w.String(d.text);
       if (d.suppressed) {

@@ -31,6 +31,10 @@ class DiagnosticPrinter {
   SourceLines* m_sources;
 };
 
+// The short stable code of a catalogue entry: its identifier without the severity prefix, with
+// '-' for '_' (err_include_twice -> include-twice); "" for -1.
+std::string MessageCode(int textId);
+
 // Whether a diagnostic is shown: suppressed ones only with --all; notes for tools always.
 bool Shown(const Diagnostic& d, bool all);
 

@@ -49,6 +49,26 @@ bool ApplyTrace(Options& o, const std::string& v) {
   return !v.empty();
 }
 
+// "a,b" adds a and b; empty items are passed over.
+bool ApplyList(std::vector<std::string>& out, const std::string& v) {
+  for (size_t start = 0;;) {
+    size_t comma = v.find(',', start);
+    std::string item = v.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (!item.empty()) out.push_back(item);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return !v.empty();
+}
+
+bool ApplyIgnore(Options& o, const std::string& v) { return ApplyList(o.ignore, v); }
+// The command line's entries replace those of the settings file; ignored codes add up.
+bool ApplyEntry(Options& o, const std::string& v) {
+  if (!o.entryGiven) o.entries.clear();
+  o.entryGiven = true;
+  return ApplyList(o.entries, v);
+}
+
 bool ApplyModule(Options& o, const std::string& v) {
   o.module = v;
   return !v.empty() && v.find(':') == std::string::npos;
@@ -63,6 +83,8 @@ const ValueOption kValueOptions[] = {
     {"--workdir", ApplyWorkdir, "a directory"},
     {"--trace", ApplyTrace, "a file name"},
     {"--module", ApplyModule, "a module name without ':'"},
+    {"--ignore", ApplyIgnore, "message codes, separated by commas"},
+    {"--entry", ApplyEntry, "script names, separated by commas"},
 };
 
 // The flags that have a one-letter form; they may be combined behind one '-'.
@@ -110,6 +132,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
     if (arg == "-q" || arg == "--quiet") { opts.quiet = true; continue; }
     if (arg == "-a" || arg == "--all") { opts.all = true; continue; }
     if (arg == "--no-check") { opts.noCheck = true; continue; }
+    if (arg == "--werror") { opts.werror = true; continue; }
     if (arg == "--no-model") { opts.noModel = true; continue; }
 
     std::string name = arg, value;
@@ -167,12 +190,17 @@ const char* UsageText() {
          "  --trace FILE                append each script line read to FILE\n"
          "  --color auto|always|never   colour the diagnostics (auto: a terminal and no NO_COLOR)\n"
          "  --module NAME               the name of the root module (default main)\n"
+         "  --werror                    warnings fail the run (exit 1) as errors do\n"
+         "  --ignore CODE,...           do not report messages with these codes (see JSON 'code')\n"
+         "  --entry NAME,...            in a directory, read only these top-level scripts\n"
          "  --no-check                  skip the grammar check\n"
          "  --no-model                  do not load models\n"
          "  -q, --quiet                 no summary line\n"
          "  -h, --help                  this text\n"
          "  -V, --version               the version\n"
          "\n"
-         "FILE '-' reads the script from standard input.\n"
+         "FILE '-' reads the script from standard input; a directory, every .scr file under it.\n"
+         "Defaults come from scrread.toml or .scrread.toml, looked for from here upward\n"
+         "(workdir, encoding, ignore, entry).\n"
          "Exit status: 0 clean, 1 a script had errors, 2 usage or I/O error.\n";
 }

@@ -22,6 +22,10 @@ struct Options {
   std::string module = "main";
   bool quiet = false;
   bool all = false;  // also the messages the first-error rule holds back
+  bool werror = false;               // warnings fail the run as errors do
+  std::vector<std::string> ignore;   // message codes not reported
+  std::vector<std::string> entries;  // in a directory, only these scripts (names or paths below it)
+  bool entryGiven = false;           // --entry was given: it replaces the settings file's
   bool noCheck = false;
   bool noModel = false;
   bool help = false;

@@ -23,6 +23,7 @@ struct Diagnostic {
   std::string text;       // the whole message
   std::string statement;  // the message from its statement on (after severity, file and line)
   int textId = -1;        // the catalogue entry, -1 when unknown
+  std::string code;       // its short stable code ("parent-module-not-found"); "" when unknown
   // Dropped for hosts by the first-error rule, kept for tools (shown with --all).
   bool suppressed = false;
   // A note for tools alone (where reading stopped): shown even without --all.

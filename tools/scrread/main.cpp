@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Config.h"
 #include "Diagnostics.h"
 #include "Dump.h"
 #include "Options.h"
@@ -84,7 +85,15 @@ std::string Unreadable(const std::string& path) {
 
 // The files to read: each FILE as given, a directory replaced by every .scr file under it, sorted
 // by path so that runs agree.
-std::vector<std::string> ExpandFiles(const std::vector<std::string>& given) {
+// With `entries`, a directory gives only the scripts they name (by file name or by path below it):
+// the files those include are read as part of them, not again alone.
+std::vector<std::string> ExpandFiles(const std::vector<std::string>& given, const std::vector<std::string>& entries) {
+  auto isEntry = [&entries](const fs::path& p, const fs::path& dir) {
+    if (entries.empty()) return true;
+    for (const std::string& e : entries)
+      if (p.filename() == e || p.lexically_relative(dir) == fs::path(e).lexically_normal()) return true;
+    return false;
+  };
   std::vector<std::string> out;
   for (const std::string& g : given) {
     std::error_code ec;
@@ -94,7 +103,8 @@ std::vector<std::string> ExpandFiles(const std::vector<std::string>& given) {
     }
     std::vector<std::string> found;
     for (fs::recursive_directory_iterator it(g, ec), end; !ec && it != end; it.increment(ec)) {
-      if (it->is_regular_file(ec) && it->path().extension() == ".scr") found.push_back(it->path().string());
+      if (it->is_regular_file(ec) && it->path().extension() == ".scr" && isEntry(it->path(), g))
+        found.push_back(it->path().string());
     }
     std::sort(found.begin(), found.end());
     out.insert(out.end(), found.begin(), found.end());
@@ -143,7 +153,8 @@ int UsageError(const std::string& why) {
 
 int main(int argc, char** argv) {
   Options opts;
-  std::string error;
+  std::string error, config;
+  if (!LoadProjectConfig(opts, config, error)) return UsageError(error);
   if (!ParseOptions(argc, argv, opts, error)) {
     std::fprintf(stderr, "scrread: error: %s\nTry 'scrread --help' for more information.\n", error.c_str());
     return kExitUsage;
@@ -190,7 +201,7 @@ int main(int argc, char** argv) {
   std::vector<FileReport> reports;
   bool ioError = false;
 
-  for (const std::string& given : ExpandFiles(opts.files)) {
+  for (const std::string& given : ExpandFiles(opts.files, opts.entries)) {
     const bool isStdin = given == "-";
     const std::string shown = isStdin ? "<stdin>" : given;  // one name for it everywhere
     std::string path = given;
@@ -228,6 +239,15 @@ int main(int argc, char** argv) {
       r.result = reader->ReadXScript(path.c_str(), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
     r.encoding = ScrEncodingName(reader->LastEncoding());
     r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), reader->Suppressed().Entries());
+    std::erase_if(r.diagnostics, [&opts](const Diagnostic& d) {
+      return !d.code.empty() && std::find(opts.ignore.begin(), opts.ignore.end(), d.code) != opts.ignore.end();
+    });
+    // An ignored first error does not hide the rest: the first-error rule starts again after what
+    // is left, as though the ignored messages had never been made.
+    for (bool seenError = false; Diagnostic& d : r.diagnostics) {
+      if (!seenError && !d.toolNote) d.suppressed = false;
+      if (d.severity == ScrSeverity::Error) seenError = true;
+    }
     if (!opts.trace.empty() && reader->LastEncoding() == ScrDetectedEncoding::Utf8) TraceToUtf8(opts.trace, traceFrom);
     reports.push_back(std::move(r));
     readers.push_back(std::move(reader));
@@ -255,7 +275,9 @@ int main(int argc, char** argv) {
   for (const FileReport& r : reports) {
     if (r.result == 0) return kExitScriptErrors;
     for (const Diagnostic& d : r.diagnostics) {
-      if (d.severity == ScrSeverity::Error && !d.suppressed) return kExitScriptErrors;
+      if (d.suppressed) continue;
+      if (d.severity == ScrSeverity::Error || (opts.werror && d.severity == ScrSeverity::Warning))
+        return kExitScriptErrors;
     }
   }
   return kExitClean;

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "CliSupport.h"
+#include "Sarif.h"
 #include "support/ScriptFixture.h"
 
 namespace {
@@ -224,6 +225,28 @@ TEST(CliChecker, ProjectSettingsWerrorAndIgnore) {
   r = RunIn(sub, {"../../main.scr"});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "scrread: error: " + dir.path() + "/scrread.toml: 'encoding' must be auto, gbk or utf-8\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CliChecker, SarifNamesRulesPlacesAndNotes) {
+  Project p;
+  RunResult r = RunIn(p.dir.path(), {"--format=sarif", "--workdir=.", "main.scr"});
+  EXPECT_EQ(r.status, 1);
+  Json j;
+  std::string error;
+  ASSERT_TRUE(ParseJson(r.err, j, error)) << error;
+  const Json& run = j["runs"][0];
+  EXPECT_EQ(run["tool"]["driver"]["rules"][0]["id"].string, "parent-module-not-found");
+  const Json& result = run["results"][0];
+  EXPECT_EQ(result["ruleId"].string, "parent-module-not-found");
+  EXPECT_EQ(result["level"].string, "error");
+  EXPECT_EQ(result["locations"][0]["physicalLocation"]["region"]["startColumn"].number, 3);
+  ASSERT_EQ(result["relatedLocations"].size(), 2u);
+  EXPECT_EQ(result["relatedLocations"][1]["physicalLocation"]["artifactLocation"]["uri"].string, "main.scr");
+  EXPECT_EQ(UriReference("a b/泵%.scr"), "a%20b/%E6%B3%B5%25.scr");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "Sarif.h"
 #include "lexer/ScrEncoding.h"
 #include "reader/ScrText.h"
 
@@ -170,7 +171,7 @@ void DiagnosticPrinter::PrintLine(const FileReport& report, const Diagnostic& d)
 }
 
 void DiagnosticPrinter::PrintFile(const FileReport& report) {
-  if (m_format == DiagFormat::Json) return;
+  if (m_format == DiagFormat::Json || m_format == DiagFormat::Sarif) return;
   for (const Diagnostic& d : report.diagnostics) {
     if (!Shown(d, m_all)) continue;
     if (m_format == DiagFormat::Raw) std::fprintf(m_out, "%s\n", d.text.c_str());
@@ -273,6 +274,8 @@ void DiagnosticPrinter::Finish(const std::vector<FileReport>& reports, bool quie
     WriteFilesJson(w, reports, m_all);
     w.EndObject();
     std::fprintf(m_out, "%s\n", text.c_str());
+  } else if (m_format == DiagFormat::Sarif) {
+    std::fputs(SarifLog(reports, m_all, m_version).c_str(), m_out);
   } else if (!quiet) {
     std::fprintf(m_out, "%s\n", SummaryLine(reports, m_all).c_str());
   }

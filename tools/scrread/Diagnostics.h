@@ -17,7 +17,10 @@ class DiagnosticPrinter {
 
   // gcc, pretty and raw print each file as soon as it has been read; json waits for Finish.
   void PrintFile(const FileReport& report);
-  // Prints the JSON document (json format) and the summary line (others, unless quiet).
+  // The version SARIF names the tool by.
+  void SetVersion(const char* v) { m_version = v; }
+  // Prints the JSON document (json), the SARIF log (sarif) or the summary line (others, unless
+  // quiet).
   void Finish(const std::vector<FileReport>& reports, bool quiet);
 
  private:
@@ -29,6 +32,7 @@ class DiagnosticPrinter {
   bool m_color;
   bool m_all;
   SourceLines* m_sources;
+  const char* m_version = "";
 };
 
 // The short stable code of a catalogue entry: its identifier without the severity prefix, with

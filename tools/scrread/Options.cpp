@@ -24,6 +24,7 @@ bool ApplyFormat(Options& o, const std::string& v) {
   if (v == "gcc") o.format = DiagFormat::Gcc;
   else if (v == "pretty") o.format = DiagFormat::Pretty;
   else if (v == "json") o.format = DiagFormat::Json;
+  else if (v == "sarif") o.format = DiagFormat::Sarif;
   else if (v == "raw") o.format = DiagFormat::Raw;
   else return false;
   return true;
@@ -76,7 +77,7 @@ bool ApplyModule(Options& o, const std::string& v) {
 
 const ValueOption kValueOptions[] = {
     {"--dump", ApplyDump, "none, tree, json or dot"},
-    {"--format", ApplyFormat, "gcc, pretty, json or raw"},
+    {"--format", ApplyFormat, "gcc, pretty, json, sarif or raw"},
     {"--encoding", ApplyEncoding, "auto, gbk or utf-8"},
     {"--color", ApplyColor, "auto, always or never"},
     {"--colour", ApplyColor, "auto, always or never"},
@@ -182,8 +183,10 @@ const char* UsageText() {
          "\n"
          "Options:\n"
          "  --dump none|tree|json|dot   print what was built on standard output (default none)\n"
-         "  --format gcc|pretty|json|raw  how diagnostics are printed on standard error (default:\n"
-         "                              pretty on a terminal, with the line and a caret; else gcc)\n"
+         "  --format gcc|pretty|json|sarif|raw\n"
+         "                              how diagnostics are printed on standard error (default:\n"
+         "                              pretty on a terminal, with the line and a caret; else gcc;\n"
+         "                              sarif: SARIF 2.1.0 for code-scanning services)\n"
          "  -a, --all                   also the messages after the first error of a file\n"
          "  --encoding auto|gbk|utf-8   how the scripts are encoded (default auto)\n"
          "  --workdir DIR               the work directory models and images are found under\n"

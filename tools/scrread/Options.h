@@ -8,7 +8,7 @@
 
 enum class Command { Read, Check, Run };
 enum class DumpKind { None, Tree, Json, Dot };
-enum class DiagFormat { Auto, Gcc, Pretty, Json, Raw };
+enum class DiagFormat { Auto, Gcc, Pretty, Json, Sarif, Raw };
 enum class ColorMode { Auto, Always, Never };
 
 struct Options {

@@ -195,6 +195,7 @@ int main(int argc, char** argv) {
 
   SourceLines sources;
   DiagnosticPrinter printer(stderr, opts.format, UseColor(opts.color, stderr), opts.all, &sources);
+  printer.SetVersion(SCRREAD_VERSION);
   // The root outlives the readers: objects may point into what a reader keeps.
   auto root = std::make_unique<CSgModule>(opts.module.c_str());
   std::vector<std::unique_ptr<CScriptReader>> readers;

@@ -7,10 +7,13 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <algorithm>
+#include <set>
 #include <sstream>
 
 #include "CliSupport.h"
 #include "Sarif.h"
+#include "reader/ScrText.h"
 #include "support/ScriptFixture.h"
 
 namespace {
@@ -40,7 +43,7 @@ struct Project {
 
 TEST(CliChecker, IncludesAreFoundFromTheWorkDirectoryAndStandardInput) {
   Project p;
-  const std::string expected = "/sub/b.scr:2:3: error: 找不到父模块'阀门'.\n";
+  const std::string expected = "/sub/b.scr:2:3: error: 找不到父模块'阀门'. [parent-module-not-found]\n";
   struct Row {
     std::vector<std::string> args;
     std::string in;
@@ -73,12 +76,12 @@ TEST(CliChecker, EveryProblemInOneRunWithAll) {
   RunResult r = RunScrread({f, "--format=gcc"});
   EXPECT_EQ(r.status, 1);
   // The host's rule: one error; where reading stopped is always said.
-  EXPECT_EQ(r.err, f + ":2:3: error: 找不到父模块'A'.\n" + f + ":4: note: 读入停止, 其后2行没有读入.\n" +
+  EXPECT_EQ(r.err, f + ":2:3: error: 找不到父模块'A'. [parent-module-not-found]\n" + f + ":4: note: 读入停止, 其后2行没有读入. [reading-stopped]\n" +
                        "1 error, 0 warnings in 1 file; after the first error 2 more errors, 0 warnings "
                        "(--all shows them)\n");
   r = RunScrread({"-aq", "--format=gcc", f});
-  EXPECT_EQ(r.err, f + ":2:3: error: 找不到父模块'A'.\n" + f + ":3:3: error: 找不到父模块'C'.\n" + f +
-                       ":4:15: error: '1 2' 不是关键字. [1 2]\n" + f + ":4: note: 读入停止, 其后2行没有读入.\n");
+  EXPECT_EQ(r.err, f + ":2:3: error: 找不到父模块'A'. [parent-module-not-found]\n" + f + ":3:3: error: 找不到父模块'C'. [parent-module-not-found]\n" + f +
+                       ":4:15: error: '1 2' 不是关键字. [1 2] [not-a-keyword]\n" + f + ":4: note: 读入停止, 其后2行没有读入. [reading-stopped]\n");
 
   r = RunScrread({"--all", "--format=json", f});
   Json j;
@@ -99,7 +102,7 @@ TEST(CliChecker, ColumnsCountCharactersOfTheFileAsWritten) {
   const std::string gbk = dir.WriteGbk("gbk.scr", script), utf8 = dir.WriteBytes("utf8.scr", script);
   for (const std::string& f : {gbk, utf8}) {
     RunResult r = RunScrread({"-q", "--format=pretty", "--color=never", f});
-    EXPECT_EQ(r.err, f + ":2:15: error: 无效关键字 '阀门 x', 忽略. [阀门 x]\n" +
+    EXPECT_EQ(r.err, f + ":2:15: error: 无效关键字 '阀门 x', 忽略. [阀门 x] [invalid-keyword]\n" +
                          " 2 |   module 泵站 { 阀门 x }\n"
                          "   |                 ^\n");
   }
@@ -135,13 +138,13 @@ TEST(CliChecker, EncodingProblemsAreSaidWhereTheyStand) {
   const std::string emoji = dir.WriteBytes("emoji.scr", "script {\n  module 泵😀 { }\n  module 泵🙂 { }\n}\n");
   RunResult r = RunScrread({"-q", "--format=gcc", emoji});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, emoji + ":2:11: warning: 字符U+1F600不能用GBK表示, 已替换为'?'.\n" + emoji +
-                       ":3:11: warning: 字符U+1F642不能用GBK表示, 已替换为'?'.\n");
+  EXPECT_EQ(r.err, emoji + ":2:11: warning: 字符U+1F600不能用GBK表示, 已替换为'?'. [char-not-in-gbk]\n" + emoji +
+                       ":3:11: warning: 字符U+1F642不能用GBK表示, 已替换为'?'. [char-not-in-gbk]\n");
   // Forced UTF-8 on GBK bytes: an error at the first bad byte, nothing read.
   const std::string gbk = dir.WriteGbk("gbk.scr", "script {\n  module 泵 { }\n}\n");
   r = RunScrread({"-q", "--format=gcc", "--encoding", "utf-8", "--dump=tree", gbk});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, gbk + ":2:10: error: 字节0xB1不是有效的UTF-8, 文件没有读入.\n");
+  EXPECT_EQ(r.err, gbk + ":2:10: error: 字节0xB1不是有效的UTF-8, 文件没有读入. [invalid-utf8]\n");
   EXPECT_FALSE(Has(r.out, "module 泵")) << r.out;
 }
 
@@ -220,7 +223,7 @@ TEST(CliChecker, ProjectSettingsWerrorAndIgnore) {
     EXPECT_TRUE(Has(r.err, row.summary)) << r.err;
   }
   RunResult r = RunIn(sub, {"--format=gcc", "--ignore=char-not-in-gbk", "../../main.scr"});
-  EXPECT_TRUE(Has(r.err, "main.scr:3:3: error: 找不到父模块'A'.\n")) << r.err;
+  EXPECT_TRUE(Has(r.err, "main.scr:3:3: error: 找不到父模块'A'. [parent-module-not-found]\n")) << r.err;
   dir.WriteBytes("scrread.toml", "encoding = 3\n");
   r = RunIn(sub, {"../../main.scr"});
   EXPECT_EQ(r.status, 2);
@@ -247,6 +250,48 @@ TEST(CliChecker, SarifNamesRulesPlacesAndNotes) {
   ASSERT_EQ(result["relatedLocations"].size(), 2u);
   EXPECT_EQ(result["relatedLocations"][1]["physicalLocation"]["artifactLocation"]["uri"].string, "main.scr");
   EXPECT_EQ(UriReference("a b/泵%.scr"), "a%20b/%E6%B3%B5%25.scr");
+}
+
+}  // namespace
+
+namespace {
+
+// Every message entry has a rule code, the codes are distinct, --explain knows each one, and
+// every example script, run through scrread, produces its code (and its fix does not).
+TEST(CliCodes, EveryMessageHasACodeAndEveryExampleProducesIt) {
+  std::vector<std::string> missing;
+  std::set<std::string> codes;
+  TempDir dir;
+  dir.WriteBytes("parts.scr", "script {\n}\n");  // what the examples include
+  for (int i = 0; i < SCR_TEXT_COUNT; ++i) {
+    const ScrTextId id = static_cast<ScrTextId>(i);
+    const std::string name = ScrTextName(id);
+    const ScrTextCodeInfo info = ScrTextCode(id);
+    if (name.rfind("word_", 0) == 0) continue;
+    if (!*info.code) {
+      missing.push_back(name);
+      continue;
+    }
+    EXPECT_TRUE(codes.insert(info.code).second) << "code used twice: " << info.code;
+    EXPECT_TRUE(*info.explanation) << name;
+    RunResult r = RunScrread({"--explain", info.code});
+    EXPECT_EQ(r.status, 0) << info.code;
+    EXPECT_EQ(r.out.rfind(info.code, 0), 0u) << r.out;
+    if (!*info.example) continue;
+    auto codesOf = [&](const char* script) {
+      dir.WriteBytes("example.scr", script);
+      RunResult run = RunIn(dir.path(), {"--all", "--format=json", "--workdir=.", "example.scr"});
+      return run.err;
+    };
+    const std::string quoted = "\"code\": \"" + std::string(info.code) + "\"";
+    EXPECT_TRUE(Has(codesOf(info.example), quoted)) << info.code << " from:\n" << info.example;
+    EXPECT_FALSE(Has(codesOf(info.fix), quoted)) << info.code << " from the fix:\n" << info.fix;
+  }
+  EXPECT_TRUE(missing.empty()) << "entries without a code: " << ::testing::PrintToString(missing);
+  RunResult r = RunScrread({"--list-codes"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(static_cast<size_t>(std::count(r.out.begin(), r.out.end(), '\n')), codes.size());
+  EXPECT_EQ(RunScrread({"--explain", "no-such-code"}).status, 2);
 }
 
 }  // namespace

@@ -119,7 +119,7 @@ TEST(CliRead, ErrorsPrintGccLinesAndExitOne) {
   EXPECT_EQ(g.line, "2");
   EXPECT_EQ(g.column, "3");
   EXPECT_EQ(g.severity, "error");
-  EXPECT_EQ(g.text, "找不到父模块'Plant'.") << "the text from the statement on";
+  EXPECT_EQ(g.text, "找不到父模块'Plant'. [parent-module-not-found]") << "the text from the statement on, and the code";
   EXPECT_EQ(lines[1], "1 error, 0 warnings in 1 file");
 
   // raw: the message as the library holds it, in UTF-8.
@@ -176,7 +176,7 @@ TEST(CliRead, GbkInputComesOutAsUtf8) {
   const std::string file = Fixture("gbk.scr");
   RunResult r = RunScrread({"-q", "--dump", "tree", file});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, file + ":4:3: error: 找不到父模块'缺失'.\n");
+  EXPECT_EQ(r.err, file + ":4:3: error: 找不到父模块'缺失'. [parent-module-not-found]\n");
   EXPECT_NE(r.out.find("module 泵站 [CSgModule"), std::string::npos) << r.out;
 
   r = RunScrread({"-q", "--dump", "json", file});
@@ -199,7 +199,7 @@ TEST(CliRead, LongMessageContinuationIsJoined) {
   for (int i = 0; i < 150; ++i) name += "阀";
   RunResult r = RunScrread({"-q", Fixture("long.scr")});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, Fixture("long.scr") + ":2:3: error: 找不到父模块'" + name + "'.\n");
+  EXPECT_EQ(r.err, Fixture("long.scr") + ":2:3: error: 找不到父模块'" + name + "'. [parent-module-not-found]\n");
 }
 
 TEST(CliRead, JsonDumpFollowsTheContract) {
@@ -232,7 +232,7 @@ TEST(CliRead, StandardInputIsReportedAsStdinAndNothingIsWritten) {
   const std::string script = ReadAll(Fixture("error.scr"));
   RunResult r = RunScrread({"-", "--dump", "json"}, script, {"TMPDIR=" + tmp.path()});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("<stdin>:2:3: error: 找不到父模块'Plant'.\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("<stdin>:2:3: error: 找不到父模块'Plant'. [parent-module-not-found]\n"), std::string::npos) << r.err;
   Json j = ParsedOrFail(r.out);
   EXPECT_EQ(j["files"][0]["file"].string, "<stdin>") << "one name for standard input";
   EXPECT_EQ(j["files"][0]["messages"][0]["file"].string, "<stdin>");

@@ -113,16 +113,7 @@ std::vector<Diagnostic> CollectDiagnostics(const std::vector<ScrMessageEntry>& k
 }
 
 std::string MessageCode(int textId) {
-  if (textId < 0) return std::string();
-  std::string code = ScrTextName(static_cast<ScrTextId>(textId));
-  for (const char* prefix : {"err_", "warn_", "msg_", "word_"}) {
-    if (code.rfind(prefix, 0) == 0) {
-      code.erase(0, std::strlen(prefix));
-      break;
-    }
-  }
-  std::replace(code.begin(), code.end(), '_', '-');
-  return code;
+  return textId < 0 ? std::string() : ScrTextCode(static_cast<ScrTextId>(textId)).code;
 }
 
 bool Shown(const Diagnostic& d, bool all) { return all || !d.suppressed || d.toolNote; }
@@ -161,7 +152,10 @@ void DiagnosticPrinter::PrintExcerpt(const std::string& file, int line, int colu
 
 void DiagnosticPrinter::PrintLine(const FileReport& report, const Diagnostic& d) {
   std::string file = d.file.empty() ? report.shown : d.file;
-  PrintLocated(Where(file, d.line, d.column), d.severity, OneLine(d.statement));
+  // The code after the text, as compilers print the flag that governs a warning.
+  std::string text = OneLine(d.statement);
+  if (!d.code.empty()) text += " [" + d.code + "]";
+  PrintLocated(Where(file, d.line, d.column), d.severity, text);
   const bool pretty = m_format == DiagFormat::Pretty;
   if (pretty) PrintExcerpt(file, d.line, d.column);
   for (const DiagnosticNote& n : d.notes) {

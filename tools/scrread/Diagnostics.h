@@ -35,8 +35,7 @@ class DiagnosticPrinter {
   const char* m_version = "";
 };
 
-// The short stable code of a catalogue entry: its identifier without the severity prefix, with
-// '-' for '_' (err_include_twice -> include-twice); "" for -1.
+// The short stable code of a catalogue entry ("include-twice"); "" for -1 and entries without one.
 std::string MessageCode(int textId);
 
 // Whether a diagnostic is shown: suppressed ones only with --all; notes for tools always.

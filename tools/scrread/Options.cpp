@@ -62,6 +62,11 @@ bool ApplyList(std::vector<std::string>& out, const std::string& v) {
   return !v.empty();
 }
 
+bool ApplyExplain(Options& o, const std::string& v) {
+  o.explain = v;
+  return !v.empty();
+}
+
 bool ApplyIgnore(Options& o, const std::string& v) { return ApplyList(o.ignore, v); }
 // The command line's entries replace those of the settings file; ignored codes add up.
 bool ApplyEntry(Options& o, const std::string& v) {
@@ -84,6 +89,7 @@ const ValueOption kValueOptions[] = {
     {"--workdir", ApplyWorkdir, "a directory"},
     {"--trace", ApplyTrace, "a file name"},
     {"--module", ApplyModule, "a module name without ':'"},
+    {"--explain", ApplyExplain, "a message code (see --list-codes)"},
     {"--ignore", ApplyIgnore, "message codes, separated by commas"},
     {"--entry", ApplyEntry, "script names, separated by commas"},
 };
@@ -134,6 +140,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
     if (arg == "-a" || arg == "--all") { opts.all = true; continue; }
     if (arg == "--no-check") { opts.noCheck = true; continue; }
     if (arg == "--werror") { opts.werror = true; continue; }
+    if (arg == "--list-codes") { opts.listCodes = true; continue; }
     if (arg == "--no-model") { opts.noModel = true; continue; }
 
     std::string name = arg, value;
@@ -163,7 +170,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
       return false;
     }
   }
-  if (!opts.help && !opts.version && opts.files.empty()) {
+  if (!opts.help && !opts.version && !opts.listCodes && opts.explain.empty() && opts.files.empty()) {
     error = "no input files";
     return false;
   }
@@ -172,6 +179,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
 
 const char* UsageText() {
   return "usage: scrread [COMMAND] [OPTIONS] FILE...\n"
+         "       scrread --explain CODE | --list-codes\n"
          "\n"
          "Reads scene scripts without a 3D host, reports what went wrong and where, and shows\n"
          "what was built.\n"
@@ -194,7 +202,9 @@ const char* UsageText() {
          "  --color auto|always|never   colour the diagnostics (auto: a terminal and no NO_COLOR)\n"
          "  --module NAME               the name of the root module (default main)\n"
          "  --werror                    warnings fail the run (exit 1) as errors do\n"
-         "  --ignore CODE,...           do not report messages with these codes (see JSON 'code')\n"
+         "  --ignore CODE,...           do not report messages with these codes\n"
+         "  --explain CODE              what a message code means, with an example and its fix\n"
+         "  --list-codes                every message code with its message\n"
          "  --entry NAME,...            in a directory, read only these top-level scripts\n"
          "  --no-check                  skip the grammar check\n"
          "  --no-model                  do not load models\n"

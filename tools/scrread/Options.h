@@ -29,6 +29,8 @@ struct Options {
   bool noCheck = false;
   bool noModel = false;
   bool help = false;
+  bool listCodes = false;   // --list-codes
+  std::string explain;      // --explain CODE
   bool version = false;
   std::vector<std::string> files;  // "-" is standard input
 };

@@ -22,6 +22,7 @@
 #include "SourceLines.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrPath.h"
+#include "reader/ScrText.h"
 #include "reader/ScriptReader.h"
 #include "sg/Gfx.h"
 #include "sg/Module.h"
@@ -144,6 +145,34 @@ void TraceToUtf8(const std::string& path, off_t from) {
   close(fd);
 }
 
+// --list-codes: every code, its severity and the message as the catalogue writes it.
+int ListCodes() {
+  for (int i = 0; i < SCR_TEXT_COUNT; ++i) {
+    ScrTextId id = static_cast<ScrTextId>(i);
+    ScrTextCodeInfo info = ScrTextCode(id);
+    if (!*info.code) continue;
+    std::string text = ScrTextUtf8(id);
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    text.erase(0, text.find_first_not_of(' '));
+    std::printf("%-36s %-8s %s\n", info.code, ScrSeverityName(ScrTextSeverity(id)), text.c_str());
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
+}
+
+// --explain CODE: the message, what it means, and a script that causes it with its fix.
+int Explain(const std::string& code) {
+  ScrTextId id;
+  if (!ScrTextFindCode(code.c_str(), &id)) {
+    std::fprintf(stderr, "scrread: error: no message has the code '%s' (see --list-codes)\n", code.c_str());
+    return kExitUsage;
+  }
+  ScrTextCodeInfo info = ScrTextCode(id);
+  std::printf("%s (%s)\n\n  %s\n\n%s\n", info.code, ScrSeverityName(ScrTextSeverity(id)), ScrTextUtf8(id),
+              info.explanation);
+  if (*info.example) std::printf("\nFor example:\n\n%s\nFixed:\n\n%s", info.example, info.fix);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
+}
+
 int UsageError(const std::string& why) {
   std::fprintf(stderr, "scrread: error: %s\n", why.c_str());
   return kExitUsage;
@@ -167,6 +196,8 @@ int main(int argc, char** argv) {
     std::printf("scrread %s\n", SCRREAD_VERSION);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
   }
+  if (opts.listCodes) return ListCodes();
+  if (!opts.explain.empty()) return Explain(opts.explain);
   if (opts.command == Command::Check) {
     std::fprintf(stderr, "scrread: the 'check' command is not available yet (the grammar check alone); "
                          "use 'scrread read' instead\n");

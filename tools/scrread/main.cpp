@@ -173,6 +173,17 @@ int Explain(const std::string& code) {
   return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
 }
 
+// Includes found through a work directory that scrread made whole (a relative --workdir, the
+// current directory for standard input) are named relative to the current directory again, as
+// the user named the work directory. `madeWhole` is that directory, "" when there is none.
+void ShortenUnder(const std::string& cwd, const std::string& madeWhole, std::string& path) {
+  auto under = [&path](const std::string& dir) {
+    return !dir.empty() && path.size() > dir.size() + 1 && path.compare(0, dir.size(), dir) == 0 &&
+           path[dir.size()] == '/';
+  };
+  if (under(madeWhole) && under(cwd)) path.erase(0, cwd.size() + 1);
+}
+
 int UsageError(const std::string& why) {
   std::fprintf(stderr, "scrread: error: %s\n", why.c_str());
   return kExitUsage;
@@ -211,9 +222,13 @@ int main(int argc, char** argv) {
   // A relative work directory is the user's, relative to where scrread was started; the library
   // would take it relative to its own directory.
   std::error_code ec;
+  const std::string cwd = fs::current_path(ec).string();
+  std::string madeWhole;  // a relative --workdir made whole
   if (!opts.workdir.empty()) {
     fs::path wd = fs::absolute(opts.workdir, ec);
     if (ec || !fs::is_directory(wd, ec)) return UsageError("work directory '" + opts.workdir + "' is not a directory");
+    madeWhole = fs::path(opts.workdir).is_absolute() ? std::string() : wd.lexically_normal().string();
+    if (!madeWhole.empty() && madeWhole.back() == '/') madeWhole.pop_back();
     opts.workdir = wd.lexically_normal().string();
   }
   if (!opts.trace.empty()) {
@@ -257,7 +272,7 @@ int main(int argc, char** argv) {
     reader->SetKeepSuppressed(1);
     // Includes of a script from standard input are looked for where the user stands.
     if (!opts.workdir.empty()) reader->SetWorkDirectory(opts.workdir.c_str());
-    else if (isStdin) reader->SetWorkDirectory(fs::current_path(ec).string().c_str());
+    else if (isStdin) reader->SetWorkDirectory(cwd.c_str());
     // Each file given is checked on its own: what another file included is no include of this one.
     ScrDeleteIncludeFilenames();
     if (isStdin) sources.Add(shown, stdinBytes);
@@ -274,6 +289,12 @@ int main(int argc, char** argv) {
     std::erase_if(r.diagnostics, [&opts](const Diagnostic& d) {
       return !d.code.empty() && std::find(opts.ignore.begin(), opts.ignore.end(), d.code) != opts.ignore.end();
     });
+    for (Diagnostic& d : r.diagnostics) {
+      // Standard input's work directory, unless one is given, is the current directory.
+      const std::string& whole = opts.workdir.empty() && isStdin ? cwd : madeWhole;
+      ShortenUnder(cwd, whole, d.file);
+      for (DiagnosticNote& n : d.notes) ShortenUnder(cwd, whole, n.file);
+    }
     // An ignored first error does not hide the rest: the first-error rule starts again after what
     // is left, as though the ignored messages had never been made.
     for (bool seenError = false; Diagnostic& d : r.diagnostics) {

@@ -295,3 +295,29 @@ TEST(CliCodes, EveryMessageHasACodeAndEveryExampleProducesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliDump, FunctionsBackgroundAndRectangles) {
+  TempDir dir;
+  const std::string f = dir.WriteBytes(
+      "d.scr",
+      "script {\n  inner(p) {\n    module Q { }\n  }\n  inner(1)\n  inner(2)\n  background {\n"
+      "    color { 1, 2, 3, 4, 5, 0.5 }\n  }\n  zrect {\n    position { 1, 2 }\n    size { 3, 4 }\n  }\n}\n");
+  RunResult r = RunScrread({"-q", "--dump", "tree", f});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "function inner(p) at " + f + ":2, 2 expansions\n"
+                         "background colors 1 2 3 / 4 5 0.5\n"
+                         "zrect /scene/zrects/zrect1 position 1 2 size 3 4\n")) << r.out;
+  r = RunScrread({"-q", "--dump", "json", f});
+  Json j;
+  std::string error;
+  ASSERT_TRUE(ParseJson(r.out, j, error)) << error;
+  const Json& fn = j["files"][0]["functions"][0];
+  EXPECT_EQ(fn["name"].string, "inner");
+  EXPECT_EQ(fn["expansions"].number, 2);
+  EXPECT_EQ(j["scene"]["background"]["colors"][1][2].number, 0.5);
+  EXPECT_EQ(j["scene"]["zrects"][0]["size"][1].number, 4);
+}
+
+}  // namespace

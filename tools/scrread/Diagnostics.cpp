@@ -229,6 +229,25 @@ void WriteFilesJson(JsonWriter& w, const std::vector<FileReport>& reports, bool 
       w.EndObject();
     }
     w.EndArray();
+    w.Key("functions");
+    w.BeginArray();
+    for (const FunctionInfo& f : r.functions) {
+      w.BeginObject();
+      w.Key("name");
+      w.String(f.name);
+      w.Key("params");
+      w.BeginArray();
+      for (const std::string& p : f.params) w.String(p);
+      w.EndArray();
+      w.Key("file");
+      w.String(f.file);
+      w.Key("line");
+      w.Int(f.line);
+      w.Key("expansions");
+      w.Int(f.expansions);
+      w.EndObject();
+    }
+    w.EndArray();
     w.EndObject();
   }
   w.EndArray();

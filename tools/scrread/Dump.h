@@ -10,6 +10,7 @@
 #include "Report.h"
 
 class CSgModule;
+class CScriptReader;
 class CKvoObject;
 
 // How deep modules within modules and objects printed in place within objects are followed.
@@ -30,3 +31,9 @@ std::string DumpDot(const CSgModule& root);
 
 // The full name of an object, in UTF-8.
 std::string FullNameUtf8(const CKvoObject& obj);
+
+// What a read leaves beyond the module tree (DumpScene.cpp): a reader's script functions; the
+// scene's background and rectangles as the JSON dump's "scene" object; and both as tree lines.
+std::vector<FunctionInfo> CollectFunctions(CScriptReader& reader);
+void WriteSceneJson(JsonWriter& w);
+std::string SceneTree(const std::vector<FileReport>& reports);

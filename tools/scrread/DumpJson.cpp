@@ -120,6 +120,8 @@ std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& ro
   WriteFilesJson(w, reports, all);
   w.Key("module");
   WriteModuleJson(w, root);
+  w.Key("scene");
+  WriteSceneJson(w);
   w.EndObject();
   text += '\n';
   return text;

@@ -31,6 +31,15 @@ struct Diagnostic {
   std::vector<DiagnosticNote> notes;  // how reading got there, innermost first
 };
 
+// A script function the reader of a file knows, in UTF-8.
+struct FunctionInfo {
+  std::string name;
+  std::vector<std::string> params;
+  std::string file;    // where its body is written
+  int line = 0;        // the line its body begins on
+  int expansions = 0;  // how many times it was expanded
+};
+
 struct FileReport {
   std::string given;       // the path as given on the command line
   std::string shown;       // the name diagnostics use ("<stdin>" for standard input)
@@ -38,4 +47,5 @@ struct FileReport {
   bool ioError = false;    // the file could not be opened or copied; nothing was read
   std::string encoding;    // "gbk", "utf-8", "ascii"; empty after an I/O error
   std::vector<Diagnostic> diagnostics;
+  std::vector<FunctionInfo> functions;  // the script functions its reader knew at the end
 };

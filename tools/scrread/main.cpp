@@ -285,6 +285,7 @@ int main(int argc, char** argv) {
     else
       r.result = reader->ReadXScript(path.c_str(), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
     r.encoding = ScrEncodingName(reader->LastEncoding());
+    r.functions = CollectFunctions(*reader);
     r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), reader->Suppressed().Entries());
     std::erase_if(r.diagnostics, [&opts](const Diagnostic& d) {
       return !d.code.empty() && std::find(opts.ignore.begin(), opts.ignore.end(), d.code) != opts.ignore.end();
@@ -311,7 +312,7 @@ int main(int argc, char** argv) {
   switch (opts.dump) {
     case DumpKind::None: break;
     case DumpKind::Json: std::fputs(DumpJson(reports, *root, opts.all).c_str(), stdout); break;
-    case DumpKind::Tree: std::fputs(DumpTree(*root).c_str(), stdout); break;
+    case DumpKind::Tree: std::fputs((DumpTree(*root) + SceneTree(reports)).c_str(), stdout); break;
     case DumpKind::Dot: std::fputs(DumpDot(*root).c_str(), stdout); break;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "lexer/ScrPath.h"
 
@@ -50,6 +51,14 @@ size_t Utf8SequenceLength(const unsigned char* p, size_t left) {
   for (size_t i = 2; i < n; ++i)
     if (p[i] < 0x80 || p[i] > 0xBF) return 0;
   return n;
+}
+
+// The code point of a valid UTF-8 sequence of n bytes.
+uint32_t DecodeUtf8(const unsigned char* p, size_t n) {
+  static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  uint32_t cp = p[0] & kLeadMask[n];
+  for (size_t i = 1; i < n; ++i) cp = (cp << 6) | (p[i] & 0x3F);
+  return cp;
 }
 
 // Reads a whole regular file into `out`. Anything else (a directory, a device, a pipe) is refused,
@@ -109,7 +118,9 @@ namespace {
 // Converts `in` with the open descriptor `cd`, appending to `out`. True when all of it converted.
 // On a bad or incomplete sequence the conversion stops there unless `replacement` is given: then
 // the bad bytes are replaced and conversion goes on.
-bool ConvertInto(iconv_t cd, bool fromUtf8, std::string_view in, std::string& out, const char* replacement) {
+// Each replaced whole character is noted in `lost` when given.
+bool ConvertInto(iconv_t cd, bool fromUtf8, std::string_view in, std::string& out, const char* replacement,
+                 std::vector<ScrLostChar>* lost = nullptr) {
   bool whole = true;
   char* inPtr = const_cast<char*>(in.data());
   size_t inLeft = in.size();
@@ -150,6 +161,7 @@ bool ConvertInto(iconv_t cd, bool fromUtf8, std::string_view in, std::string& ou
     if (fromUtf8 && err == EILSEQ) {
       size_t n = Utf8SequenceLength(reinterpret_cast<const unsigned char*>(inPtr), inLeft);
       if (n > 1) skip = n;
+      if (lost && n > 1) lost->push_back({used, DecodeUtf8(reinterpret_cast<const unsigned char*>(inPtr), n)});
     }
     out.resize(used);
     out += replacement;
@@ -191,7 +203,9 @@ std::string ScrGbkToUtf8(std::string_view gbk) {
   return out;
 }
 
-std::string ScrUtf8ToGbk(std::string_view utf8) {
+namespace {
+
+std::string Utf8ToGbk(std::string_view utf8, std::vector<ScrLostChar>* lost) {
   // Scripts are mostly ASCII, which is the same in both: ASCII runs are copied as they are and only
   // the runs between them go through iconv, with one descriptor for the whole text.
   std::string out;
@@ -206,12 +220,42 @@ std::string ScrUtf8ToGbk(std::string_view utf8) {
     if (j == n) break;
     size_t k = j;
     while (k < n && p[k] >= 0x80) ++k;
-    ConvertInto(cd, true, utf8.substr(j, k - j), out, "?");
+    ConvertInto(cd, true, utf8.substr(j, k - j), out, "?", lost);
     i = k;
   }
   iconv_close(cd);
   return out;
 }
+
+// The first byte of `bytes` that is not strictly valid UTF-8, with its line and column (columns
+// count characters); line -1 when there is none.
+ScrBadByte FirstBadUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  ScrBadByte bad;
+  int line = 1, column = 1;
+  for (size_t i = 0; i < bytes.size();) {
+    size_t n = Utf8SequenceLength(p + i, bytes.size() - i);
+    if (n == 0) {
+      bad.line = line;
+      bad.column = column;
+      bad.value = p[i];
+      return bad;
+    }
+    // LF, CR LF and a lone CR each end a line, as the line index counts them.
+    if (p[i] == '\n' || (p[i] == '\r' && (i + 1 == bytes.size() || p[i + 1] != '\n'))) {
+      ++line;
+      column = 1;
+    } else if (p[i] != '\r') {
+      ++column;
+    }
+    i += n;
+  }
+  return bad;
+}
+
+}  // namespace
+
+std::string ScrUtf8ToGbk(std::string_view utf8) { return Utf8ToGbk(utf8, nullptr); }
 
 ScrDetectedEncoding ScrDetectEncoding(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -245,7 +289,20 @@ std::shared_ptr<ScrSource> ScrDecodeScript(std::string name, std::string bytes, 
   if (found != ScrDetectedEncoding::Utf8) return std::make_shared<ScrSource>(std::move(name), std::move(bytes));
   std::string_view body(bytes);
   if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-  return std::make_shared<ScrSource>(std::move(name), ScrUtf8ToGbk(body));
+  // Detection only says UTF-8 of valid UTF-8; a forced decoding may meet bytes that are not. They
+  // are not turned into a row of '?': the script is not read, and the reader says where.
+  if (enc == ScrEncoding::Utf8) {
+    ScrBadByte bad = FirstBadUtf8(body);
+    if (bad.line > 0) {
+      auto source = std::make_shared<ScrSource>(std::move(name), std::string());
+      source->SetDecodeFindings({}, bad);
+      return source;
+    }
+  }
+  std::vector<ScrLostChar> lost;
+  auto source = std::make_shared<ScrSource>(std::move(name), Utf8ToGbk(body, &lost));
+  if (!lost.empty()) source->SetDecodeFindings(std::move(lost), ScrBadByte{});
+  return source;
 }
 
 std::unique_ptr<CScrStream> ScrOpenScriptFile(const char* scriptPath, ScrEncoding enc, ScrDetectedEncoding* detected,

@@ -84,6 +84,9 @@ struct ScrLexMark {
   int lineId = 1;
   int freshLine = 0;
   std::string curKeyword;
+  long tokenStart = -1;  // where the last token (other than a brace) began, and the last brace
+  long braceStart = -1;
+  uint64_t tokenSource = 0;
 };
 SCR_API ScrLexMark ScrSaveLexState(const CScrStream* f);
 // The same into an existing mark, reusing its storage (a look-ahead taken for every token).
@@ -92,6 +95,11 @@ SCR_API void ScrRestoreLexState(CScrStream* f, const ScrLexMark& mark);
 // Empties the pending pieces and puts the line id and the current keyword aside for a nested
 // read (a script-function body); the returned mark restores them, and the stream position, after.
 SCR_API ScrLexMark ScrBeginNestedRead(const CScrStream* f);
+
+// The byte offset where the last token cut from `f`'s source on line `line` began, preferring a
+// token over a brace; -1 when the last ones were cut elsewhere. Messages take their column from
+// it; only offsets are kept while reading, the column is counted when a message is made.
+SCR_API long ScrLastTokenStart(const CScrStream* f, int line);
 
 // Consumes the brace `brace` ('{' or '}') when it is the next keyword; 1 when it did. Otherwise
 // nothing is consumed (the token reader's whole state is put back).

@@ -80,6 +80,10 @@ struct ScrLexState {
   size_t pendingHead = 0;
   // The same for ScrExpandString.
   std::deque<std::string> expansion;
+  // Where the last token and the last brace were cut, and from which source (ScrSource::Id).
+  long tokenStart = -1;
+  long braceStart = -1;
+  uint64_t tokenSource = 0;
   // The running line id; 1 after a reset.
   int lineId = 1;
   // Set when a new physical line is begun (and when the buffers are emptied, so the first line of

@@ -141,6 +141,9 @@ void ScrSaveLexState(const CScrStream* f, ScrLexMark& m) {
   m.lineId = s.lineId;
   m.freshLine = s.freshLine;
   m.curKeyword.assign(s.curKeyword.data());
+  m.tokenStart = s.tokenStart;
+  m.braceStart = s.braceStart;
+  m.tokenSource = s.tokenSource;
 }
 
 void ScrRestoreLexState(CScrStream* f, const ScrLexMark& m) {
@@ -151,6 +154,17 @@ void ScrRestoreLexState(CScrStream* f, const ScrLexMark& m) {
   s.lineId = m.lineId;
   s.freshLine = m.freshLine;
   ScrSetCurKeyWord(m.curKeyword.c_str());
+  s.tokenStart = m.tokenStart;
+  s.braceStart = m.braceStart;
+  s.tokenSource = m.tokenSource;
+}
+
+long ScrLastTokenStart(const CScrStream* f, int line) {
+  const ScrLexState& s = ScrLex();
+  if (!f || s.tokenSource != f->Source().Id()) return -1;
+  if (s.tokenStart >= 0 && f->LineOfPosition(s.tokenStart) == line) return s.tokenStart;
+  if (s.braceStart >= 0 && f->LineOfPosition(s.braceStart) == line) return s.braceStart;
+  return -1;
 }
 
 ScrLexMark ScrBeginNestedRead(const CScrStream* f) {
@@ -489,7 +503,15 @@ bool CutToken(CScrStream* f, ScrLexState& s, std::string& token) {
   size_t semicolon = npos;
   bool semicolonKnown = false;
 
-  if (t < e && (p[t] == '{' || p[t] == '}')) {
+  // Only the offset is kept; a message counts the column from it when it is made.
+  if (s.tokenSource != L.source) {
+    s.tokenSource = L.source;
+    s.tokenStart = s.braceStart = -1;
+  }
+  const bool brace = t < e && (p[t] == '{' || p[t] == '}');
+  if (brace) s.braceStart = static_cast<long>(t);
+  else if (t < e) s.tokenStart = static_cast<long>(t);
+  if (brace) {
     end = t + 1;
     if (e > t + 1) seekTo = t + 1;
   } else if (t == e) {

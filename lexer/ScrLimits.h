@@ -17,6 +17,7 @@ constexpr int SCR_PATH_MAX = 259;           // a path
 constexpr int SCR_PATH_BUFFER = SCR_PATH_MAX + 1;
 constexpr int SCR_MESSAGE_ENTRY_MAX = 254;  // one entry of the message list
 constexpr int SCR_MESSAGE_FORMAT_MAX = 4094;  // a formatted message before it is split
+constexpr int SCR_MAX_SUPPRESSED = 10000;   // messages kept for tools after the first error
 constexpr int SCR_MAX_PARAMS = 32;          // parameters of a script function
 constexpr int SCR_MACRO_NAME_MAX = 29;      // a macro name
 constexpr int SCR_MAX_MACROS = 64;          // informative: the macro table grows beyond it

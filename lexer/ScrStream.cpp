@@ -38,6 +38,52 @@ int ScrSource::LineOfPosition(long pos) const {
   return std::max(1, static_cast<int>(it - m_entries.begin()));
 }
 
+namespace {
+
+// The last column counted: in which source, on which line, where, and its value. Reading is
+// single-threaded, and source ids are never reused, so one cache serves every source.
+struct ColumnCache {
+  uint64_t source = 0;
+  size_t lineStart = 0;
+  size_t pos = 0;
+  int column = 1;
+};
+ColumnCache g_columnCache;
+
+}  // namespace
+
+int ScrSource::ColumnOfPosition(long pos) const {
+  if (pos < 0) return 1;
+  size_t end = std::min(static_cast<size_t>(pos), m_text.size());
+  int line = LineOfPosition(pos);
+  size_t start = line > 1 ? m_entries[static_cast<size_t>(line) - 1] - 1 : 0;
+  // Messages come in reading order: on a long line, go on counting from the last column asked
+  // for instead of from the line's start, so that many messages on one line stay linear.
+  size_t i = start;
+  int column = 1;
+  ColumnCache& cache = g_columnCache;
+  if (cache.source == m_id && cache.lineStart == start && cache.pos <= end && cache.pos >= start) {
+    i = cache.pos;
+    column = cache.column;
+  }
+  // A GBK lead byte takes its trail byte with it: one character, one column.
+  while (i < end) {
+    unsigned char c = static_cast<unsigned char>(m_text[i]);
+    i += (c >= 0x81 && c <= 0xFE && i + 1 < end) ? 2 : 1;
+    ++column;
+  }
+  cache = {m_id, start, i, column};
+  return column;
+}
+
+std::string_view ScrSource::LineText(int line) const {
+  if (line < 1 || line > LineCount()) return {};
+  size_t b = line > 1 ? m_entries[static_cast<size_t>(line) - 1] - 1 : 0;
+  size_t e = b;
+  while (e < m_text.size() && m_text[e] != '\n' && m_text[e] != '\r') ++e;
+  return std::string_view(m_text).substr(b, e - b);
+}
+
 CScrStream::CScrStream(std::shared_ptr<const ScrSource> src, long begin, long end) : m_src(std::move(src)) {
   if (!m_src) m_src = std::make_shared<ScrSource>(std::string(), std::string());
   m_text = m_src->Text();

@@ -17,6 +17,19 @@
 
 #include "lexer/ScrApi.h"
 
+// A character of a UTF-8 script that GBK cannot hold: it stands as '?' in the decoded text.
+struct ScrLostChar {
+  size_t offset;       // where the '?' stands in the decoded text
+  uint32_t codepoint;  // the character written
+};
+
+// Where a script forced to be read as UTF-8 first breaks the encoding.
+struct ScrBadByte {
+  int line = -1;  // -1: no bad byte
+  int column = 0;
+  unsigned char value = 0;
+};
+
 // One script text, decoded to GBK (or ASCII), with its line index.
 class SCR_API ScrSource {
  public:
@@ -31,6 +44,20 @@ class SCR_API ScrSource {
   // after a token reports the token's own line. Positions before 0 report line 1.
   int LineOfPosition(long pos) const;
   int LineCount() const { return static_cast<int>(m_entries.size()); }
+  // The 1-based column of a byte offset: the characters from its line's start, a GBK double-byte
+  // character counting one, as the author's file (GBK or UTF-8) has it.
+  int ColumnOfPosition(long pos) const;
+  // The text of line `line` (1-based), without its terminator; empty outside the text.
+  std::string_view LineText(int line) const;
+
+  // What decoding found: characters replaced because GBK lacks them, and the first byte that
+  // broke a forced UTF-8 decoding (the text is then empty: nothing of it is read).
+  const std::vector<ScrLostChar>& LostChars() const { return m_lost; }
+  const ScrBadByte& BadByte() const { return m_bad; }
+  void SetDecodeFindings(std::vector<ScrLostChar> lost, ScrBadByte bad) {
+    m_lost = std::move(lost);
+    m_bad = bad;
+  }
   // A number no other source of this process has had (caches must not take a new source made at
   // the address of a freed one for the old one).
   uint64_t Id() const { return m_id; }
@@ -40,6 +67,8 @@ class SCR_API ScrSource {
   std::string m_name;
   std::string m_text;
   std::vector<size_t> m_entries;     // ascending; entry 0 is 0, then each line's start plus one
+  std::vector<ScrLostChar> m_lost;
+  ScrBadByte m_bad;
 };
 
 class SCR_API CScrStream {

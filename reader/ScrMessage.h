@@ -14,11 +14,21 @@ enum class ScrSeverity : int { Error = 0, Warning = 1, Other = 2 };
 
 SCR_API const char* ScrSeverityName(ScrSeverity s);  // "error", "warning", "other"
 
+// A place in a script: the file as the reader names it, the 1-based line and the 1-based column
+// in characters of the file as written (-1 when unknown).
+struct ScrSite {
+  std::string file;
+  int line = -1;
+  int column = -1;
+};
+
 // Where a script function whose body a message speaks of was called from.
 struct ScrCallSite {
-  std::string function;  // the function called
-  std::string file;      // the file of the call, as the reader names it
-  int line = -1;         // the line of the call
+  std::string function;   // the function called
+  std::string file;       // the file of the call, as the reader names it
+  int line = -1;          // the line of the call
+  int column = -1;        // the column of the call, -1 when unknown
+  std::string arguments;  // the arguments as the call gave them, joined by ", " (GBK)
 };
 
 struct ScrMessageEntry {
@@ -33,6 +43,15 @@ struct ScrMessageEntry {
   // For a message about a line of a script-function body: the calls being expanded, innermost
   // first (the body's own line is `line`). Empty elsewhere.
   std::vector<ScrCallSite> calledFrom;
+  // 1-based column of the token the message is about, counted in characters of the file as
+  // written (a GBK or UTF-8 character is one column); -1 when unknown.
+  int column = -1;
+  // For a message about a line of an included file: the include lines that led there, innermost
+  // first. Empty in the file the host asked for.
+  std::vector<ScrSite> includedFrom;
+  int textId = -1;       // the catalogue entry (ScrTextId) it was made from; -1 for a finished text
+  long long order = 0;   // when it was made, counted over the process: kept and suppressed
+                         // messages of several readers merge back into reading order by it
 };
 
 class SCR_API CScrMessage {

@@ -312,6 +312,9 @@ int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
   CScriptReader* outer = ScriptReader();
   std::string name;
   ReadValueString(f, name);
+  // Where the include stands, for the notes of the messages in the included file.
+  ScrSite site{outer->FileName(), outer->LineOf(f), -1};
+  site.column = outer->ColumnOf(f, site.line);
   if (ScrFindIncludeFilename(outer, name.c_str())) {
     Report(ScrTextId::err_include_twice, f, {name});
     return 1;
@@ -355,6 +358,10 @@ int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
     inner.SetIncludeDepth(outer->IncludeDepth() + 1);
     inner.m_blockDepth = outer->m_blockDepth;
     inner.ShareBudget(*outer);
+    inner.SetKeepSuppressed(outer->KeepSuppressed());
+    std::vector<ScrSite> chain{site};
+    chain.insert(chain.end(), outer->IncludedFrom().begin(), outer->IncludedFrom().end());
+    inner.SetIncludedFrom(std::move(chain));
     // The inner reader names the file by its filesystem path, so its messages point at it. The
     // file was read once, above; the grammar check, when asked for, walks the same text first.
     const std::string fsPath = ScrToFsPath(path);
@@ -369,6 +376,7 @@ int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
     ScrRestoreLexState(f, includer);
     outer->Functions() = inner.Functions();
     outer->AddMessages(inner.Messages());
+    outer->Suppressed().MoveFrom(inner.Suppressed());
     ScrSetCurrentReader(outer);
     ScrSetCurrentStream(f);
   }
@@ -558,7 +566,12 @@ int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::str
   ++fn->instance;
   std::string savedName = reader->FileName();
   CScrStream* savedStream = ScrGetCurrentStream();
-  reader->PushCallSite({fn->name, savedName, reader->LineOf(f)});
+  {
+    const int callLine = reader->LineOf(f);
+    std::string joined;
+    for (const std::string& a : args) joined += (joined.empty() ? "" : ", ") + a;
+    reader->PushCallSite({fn->name, savedName, callLine, reader->ColumnOf(f, callLine), std::move(joined)});
+  }
   ScrLexMark caller = ScrBeginNestedRead(f);
   ScrPushCallContext(fn);
   ScrSetLineId(fn->bodyLine);

@@ -22,6 +22,36 @@ constexpr Entry kEntries[] = {
 #include "reader/ScrTexts.def"
 #undef SCR_TEXT
 };
+
+struct CodeEntry {
+  ScrTextId id;
+  ScrTextCodeInfo info;
+};
+
+constexpr CodeEntry kCodes[] = {
+#define SCR_CODE(id, code, explanation, example, fix) {ScrTextId::id, {code, explanation, example, fix}},
+#include "reader/ScrTexts.def"
+#undef SCR_CODE
+};
+
+// Each entry's code, by entry, and each code's entry, by code; made once.
+struct CodeIndex {
+  std::vector<ScrTextCodeInfo> byId;
+  std::unordered_map<std::string_view, ScrTextId> byCode;
+};
+
+const CodeIndex& Codes() {
+  static const CodeIndex index = [] {
+    CodeIndex c;
+    c.byId.assign(SCR_TEXT_COUNT, ScrTextCodeInfo{"", "", "", ""});
+    for (const CodeEntry& e : kCodes) {
+      c.byId[static_cast<int>(e.id)] = e.info;
+      c.byCode.emplace(e.info.code, e.id);
+    }
+    return c;
+  }();
+  return index;
+}
 static_assert(sizeof(kEntries) / sizeof(kEntries[0]) == SCR_TEXT_COUNT);
 
 bool Valid(ScrTextId id) {
@@ -86,6 +116,18 @@ int ScrTextFind(const char* name, ScrTextId* out) {
   const auto& index = NameIndex();
   auto it = index.find(name);
   if (it == index.end()) return 0;
+  if (out) *out = it->second;
+  return 1;
+}
+
+ScrTextCodeInfo ScrTextCode(ScrTextId id) {
+  return Valid(id) ? Codes().byId[static_cast<int>(id)] : ScrTextCodeInfo{"", "", "", ""};
+}
+
+int ScrTextFindCode(const char* code, ScrTextId* out) {
+  if (!code) return 0;
+  auto it = Codes().byCode.find(code);
+  if (it == Codes().byCode.end()) return 0;
   if (out) *out = it->second;
   return 1;
 }

@@ -31,3 +31,15 @@ SCR_API ScrSeverity ScrTextSeverity(ScrTextId id);
 SCR_API bool ScrTextIsLocated(ScrTextId id);
 // Looks a text up by its identifier; 1 when found (and *out set), 0 otherwise.
 SCR_API int ScrTextFind(const char* name, ScrTextId* out);
+
+// The rule code of a message entry and what tools say about it (SCR_CODE lines of the catalogue):
+// all "" for an entry without one. Example and fix are UTF-8 scripts, "" when there is none.
+struct ScrTextCodeInfo {
+  const char* code;
+  const char* explanation;
+  const char* example;
+  const char* fix;
+};
+SCR_API ScrTextCodeInfo ScrTextCode(ScrTextId id);
+// Looks an entry up by its rule code; 1 when found (and *out set), 0 otherwise.
+SCR_API int ScrTextFindCode(const char* code, ScrTextId* out);

@@ -110,6 +110,7 @@ int CScriptReader::ReadXScript(const char* path, int bLoadModel, int bCheckGramm
 
 int CScriptReader::ReadXScriptText(const char* name, std::string bytes, int bLoadModel, int bCheckGrammar) {
   ScrDetectedEncoding detected = ScrDetectedEncoding::Ascii;
+  m_fileName = name ? name : "";
   auto source = ScrDecodeScript(name ? name : "", std::move(bytes), m_encoding, &detected);
   m_lastEncoding = detected;
   CScrStream f(std::move(source));
@@ -136,21 +137,49 @@ int CScriptReader::ReadStream(CScrStream* f, const char* name, int bLoadModel, i
   m_bCheckGrammar = bCheckGrammar;
   if (m_workDir.empty()) m_workDir = SgHostDirectory();
 
-  int result = 1;
+  int result = ReportDecodeFindings(f->Source());
   std::string tok;
-  while (!ScrInputEnded(f)) {
+  while (result && !ScrInputEnded(f)) {
     int r = ScrReadKeyword(f, tok);
     if (!r || tok != "script") continue;
     m_script = std::make_unique<CScrScript>(this);
     ScrSetCurrentStream(f);
     result = m_script->Read(f);
-    if (!result) break;
+    if (!result) NoteReadingStopped(f);
   }
 
   if (ScrGetCurrentStream() == f) ScrSetCurrentStream(nullptr);
   m_lineCounter.Reset();
   if (m_root) m_root->BuildSequence();
   return result;
+}
+
+int CScriptReader::ReportDecodeFindings(const ScrSource& src) {
+  const ScrBadByte& bad = src.BadByte();
+  if (bad.line > 0) {
+    ReportAt(ScrTextId::err_invalid_utf8, bad.line, bad.column, {static_cast<int>(bad.value)});
+    return 0;
+  }
+  // A character GBK cannot hold became '?': two names that differ only in it would be taken for
+  // one, so each one is named where it stands.
+  for (const ScrLostChar& c : src.LostChars()) {
+    long at = static_cast<long>(c.offset);
+    ReportAt(ScrTextId::warn_char_not_in_gbk, src.LineOfPosition(at), src.ColumnOfPosition(at),
+             {ScrFormat("U+%04X", {static_cast<long long>(c.codepoint)})});
+  }
+  return 1;
+}
+
+void CScriptReader::NoteReadingStopped(CScrStream* f) {
+  if (!m_keepSuppressed || !f) return;
+  const int line = f->Line();
+  const int left = f->Source().LineCount() - line;
+  if (left <= 0) return;
+  // Past the first error, where the host never looks: straight to the tools' list.
+  const bool notified = m_errorNotified != 0;
+  m_errorNotified = 1;
+  ReportAt(ScrTextId::msg_reading_stopped, line, -1, {left});
+  m_errorNotified = notified ? 1 : 0;
 }
 
 int CScriptReader::ChargeText(long long bytes, CScrStream* f) {
@@ -285,10 +314,15 @@ void CScriptReader::PushMessage(const char* text) {
 }
 
 void CScriptReader::PushEntry(const std::string& text, ScrSeverity sev, const std::string& file,
-                              int line, int statementAt) {
-  // After the first error nothing more is recorded; reading goes on.
-  if (m_errorNotified) return;
-  if (Contains(text, ScrText(ScrTextId::word_error_tag))) {
+                              int line, int statementAt, int column, int textId) {
+  static long long order = 0;
+  // After the first error nothing more is recorded for the host; reading goes on. Tools may ask
+  // for what is dropped, in a list of its own.
+  CScrMessage* list = &m_messages;
+  if (m_errorNotified) {
+    if (!m_keepSuppressed || m_suppressed.Count() >= SCR_MAX_SUPPRESSED) return;
+    list = &m_suppressed;
+  } else if (Contains(text, ScrText(ScrTextId::word_error_tag))) {
     m_errorNotified = 1;
     if (m_root) {
       CPENotify* n = m_root->SgView()->Notifier();
@@ -299,14 +333,26 @@ void CScriptReader::PushEntry(const std::string& text, ScrSeverity sev, const st
   // An entry holds at most SCR_MESSAGE_ENTRY_MAX bytes: a longer text becomes two entries and
   // whatever is left beyond two is dropped (hosts have always received messages so).
   const size_t cap = SCR_MESSAGE_ENTRY_MAX;
-  std::vector<ScrCallSite> calledFrom;
-  if (line >= 0) calledFrom.assign(m_callSites.rbegin(), m_callSites.rend());
-  ScrMessageEntry first{text.substr(0, cap), sev, file, line, false,
-                        std::min(statementAt, static_cast<int>(std::min(text.size(), cap))), calledFrom};
-  m_messages.Append(std::move(first));
+  ScrMessageEntry first;
+  first.text = text.substr(0, cap);
+  first.severity = sev;
+  first.file = file;
+  first.line = line;
+  first.column = line >= 0 ? column : -1;
+  first.statementAt = std::min(statementAt, static_cast<int>(std::min(text.size(), cap)));
+  if (line >= 0) first.calledFrom.assign(m_callSites.rbegin(), m_callSites.rend());
+  first.includedFrom = m_includedFrom;
+  first.textId = textId;
+  first.order = ++order;
   if (text.size() > cap) {
-    ScrMessageEntry second{text.substr(cap, cap), sev, file, line, true, 0, std::move(calledFrom)};
-    m_messages.Append(std::move(second));
+    ScrMessageEntry second = first;
+    second.text = text.substr(cap, cap);
+    second.continuation = true;
+    second.statementAt = 0;
+    list->Append(std::move(first));
+    list->Append(std::move(second));
+  } else {
+    list->Append(std::move(first));
   }
 }
 
@@ -334,12 +380,30 @@ int CScriptReader::LineOf(CScrStream* f) const {
   return ScrGetLineId();
 }
 
+int CScriptReader::ColumnOf(CScrStream* f, int line) const {
+  if (!f) f = ScrGetCurrentStream();
+  if (!f || line < 0) return -1;
+  long at = ScrLastTokenStart(f, line);
+  return at < 0 ? -1 : f->Source().ColumnOfPosition(at);
+}
+
 void CScriptReader::Report(ScrTextId id, CScrStream* f, std::initializer_list<ScrArg> args) {
-  ReportAtLine(id, ScrTextIsLocated(id) ? LineOf(f) : -1, args);
+  if (m_errorNotified && !m_keepSuppressed) return;  // nothing would be recorded
+  if (!ScrTextIsLocated(id)) {
+    ReportAt(id, -1, -1, args);
+    return;
+  }
+  int line = LineOf(f);
+  ReportAt(id, line, ColumnOf(f, line), args);
 }
 
 void CScriptReader::ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args) {
-  if (m_errorNotified) return;  // after the first error nothing is recorded: do not format either
+  ReportAt(id, line, -1, args);
+}
+
+void CScriptReader::ReportAt(ScrTextId id, int line, int column, std::initializer_list<ScrArg> args) {
+  // After the first error nothing is recorded (unless kept for tools): do not format either.
+  if (m_errorNotified && (!m_keepSuppressed || m_suppressed.Count() >= SCR_MAX_SUPPRESSED)) return;
   std::vector<ScrArg> all;
   all.reserve(args.size() + 2);
   if (ScrTextIsLocated(id)) {
@@ -360,7 +424,7 @@ void CScriptReader::ReportAtLine(ScrTextId id, int line, std::initializer_list<S
       statementAt = static_cast<int>(ScrFormatV(head.c_str(), all.data(), 2).size());
     }
   }
-  PushEntry(text, ScrTextSeverity(id), m_fileName, line, statementAt);
+  PushEntry(text, ScrTextSeverity(id), m_fileName, line, statementAt, column, static_cast<int>(id));
 }
 
 int CScriptReader::EnterBlock(CScrStream* f) {

@@ -149,14 +149,32 @@ class SCR_API CScriptReader {
   void AddMessages(CScrMessage& other) { m_messages.MoveFrom(other); }
   void SetNotificationTitle(const char* t) { m_notifyTitle = t ? t : ""; }
 
+  // After the first error the list above takes nothing more (hosts rely on one notification).
+  // A reader asked to keep them puts what that rule drops here instead, for tools that show every
+  // problem in one run (at most SCR_MAX_SUPPRESSED entries); hosts never see this list. Notes
+  // about where reading stopped also go here only.
+  void SetKeepSuppressed(int keep) { m_keepSuppressed = keep != 0; }
+  int KeepSuppressed() const { return m_keepSuppressed ? 1 : 0; }
+  CScrMessage& Suppressed() { return m_suppressed; }
+
+  // The include lines that led to the file this reader reads, innermost first (set by the reader
+  // of the including file); every message of this reader carries them.
+  void SetIncludedFrom(std::vector<ScrSite> sites) { m_includedFrom = std::move(sites); }
+  const std::vector<ScrSite>& IncludedFrom() const { return m_includedFrom; }
+
   // Reports a catalogue text about the place the stream `f` stands at (the current stream when
   // null). Texts that begin with a file-and-line part get the file name and line put in front of
   // `args`.
   void Report(ScrTextId id, CScrStream* f, std::initializer_list<ScrArg> args = {});
   // The same with an explicit line (the grammar check reports by the running line id).
   void ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args = {});
+  // The same with an explicit line and column (-1 when unknown).
+  void ReportAt(ScrTextId id, int line, int column, std::initializer_list<ScrArg> args = {});
   // The line of a stream position in the file being read.
   int LineOf(CScrStream* f) const;
+  // The column of the last token read from `f` (the current stream when null) when it stands on
+  // `line`, else -1.
+  int ColumnOf(CScrStream* f, int line) const;
 
   // --- bounded recursion ---
   // Nested keyword readers, includes and script-function expansions each have a depth bound
@@ -210,7 +228,16 @@ class SCR_API CScriptReader {
   ScrReadBudget* m_budget = nullptr;
 
   void PushEntry(const std::string& text, ScrSeverity sev, const std::string& file, int line,
-                 int statementAt = 0);
+                 int statementAt = 0, int column = -1, int textId = -1);
+  // Says what decoding the source found (characters GBK lacks, a byte that is not UTF-8); 0 when
+  // the source cannot be read.
+  int ReportDecodeFindings(const ScrSource& src);
+  // Notes, for tools, that reading stopped at `f` with lines of the file left unread.
+  void NoteReadingStopped(CScrStream* f);
+
+  bool m_keepSuppressed = false;
+  CScrMessage m_suppressed;
+  std::vector<ScrSite> m_includedFrom;
 
   int m_errorNotified = 0;
   CLineCounter m_lineCounter;

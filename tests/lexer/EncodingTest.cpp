@@ -194,12 +194,20 @@ TEST(Encoding, OpenGbkAndAsciiScriptsAsTheyAre) {
   EXPECT_EQ(det, ScrDetectedEncoding::Ascii);
   EXPECT_EQ(ReadRest(f.get()), "script { }\r\n");  // binary mode: CR kept
 
-  // Forced UTF-8 transcodes even what detection would call GBK (bad bytes become '?').
-  const std::string utf8File = dir.Write("u.scr", "中 \xC3(");
+  // Forced UTF-8 on bytes that are not: nothing is read, and the first bad byte is located (no
+  // row of '?' stands in for the text). A character GBK lacks is '?' and noted where it stands.
+  const std::string utf8File = dir.Write("u.scr", "中\n中 \xC3(");
   f = ScrOpenScriptFile(utf8File.c_str(), ScrEncoding::Utf8, &det);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(det, ScrDetectedEncoding::Utf8);
-  EXPECT_EQ(ReadRest(f.get()), ScrUtf8ToGbk("中") + " ?(");
+  EXPECT_EQ(ReadRest(f.get()), "");
+  EXPECT_EQ(f->Source().BadByte().line, 2);
+  EXPECT_EQ(f->Source().BadByte().column, 3);
+  EXPECT_EQ(f->Source().BadByte().value, 0xC3);
+  f = ScrOpenScriptFile(dir.Write("e.scr", "中\xF0\x9F\x98\x80").c_str(), ScrEncoding::Auto, &det);
+  ASSERT_EQ(f->Source().LostChars().size(), 1u);
+  EXPECT_EQ(f->Source().LostChars()[0].offset, 2u);
+  EXPECT_EQ(f->Source().LostChars()[0].codepoint, 0x1F600u);
 
   ScrOpenError error = ScrOpenError::None;
   EXPECT_EQ(ScrOpenScriptFile((dir.path() + "/missing.scr").c_str(), ScrEncoding::Auto, nullptr, &error), nullptr);

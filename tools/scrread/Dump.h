@@ -10,6 +10,7 @@
 #include "Report.h"
 
 class CSgModule;
+class CScriptReader;
 class CKvoObject;
 
 // How deep modules within modules and objects printed in place within objects are followed.
@@ -20,7 +21,8 @@ constexpr int SCRREAD_MAX_DUMP_DEPTH = 512;
 constexpr int SCRREAD_DUMP_VERSION = 1;
 
 // The whole JSON document: format, version, files and the root module.
-std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root);
+// `all`: the messages the first-error rule holds back are listed too, marked suppressed.
+std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root, bool all = false);
 // The MODULE part alone.
 void WriteModuleJson(JsonWriter& w, const CSgModule& module);
 
@@ -29,3 +31,9 @@ std::string DumpDot(const CSgModule& root);
 
 // The full name of an object, in UTF-8.
 std::string FullNameUtf8(const CKvoObject& obj);
+
+// What a read leaves beyond the module tree (DumpScene.cpp): a reader's script functions; the
+// scene's background and rectangles as the JSON dump's "scene" object; and both as tree lines.
+std::vector<FunctionInfo> CollectFunctions(CScriptReader& reader);
+void WriteSceneJson(JsonWriter& w);
+std::string SceneTree(const std::vector<FileReport>& reports);

@@ -108,7 +108,7 @@ void WriteModuleJson(JsonWriter& w, const CSgModule& module) {
   d.WriteModule(module);
 }
 
-std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root) {
+std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root, bool all) {
   std::string text;
   JsonWriter w(text);
   w.BeginObject();
@@ -117,9 +117,11 @@ std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& ro
   w.Key("version");
   w.Int(SCRREAD_DUMP_VERSION);
   w.Key("files");
-  WriteFilesJson(w, reports);
+  WriteFilesJson(w, reports, all);
   w.Key("module");
   WriteModuleJson(w, root);
+  w.Key("scene");
+  WriteSceneJson(w);
   w.EndObject();
   text += '\n';
   return text;

@@ -22,7 +22,9 @@ bool ApplyDump(Options& o, const std::string& v) {
 
 bool ApplyFormat(Options& o, const std::string& v) {
   if (v == "gcc") o.format = DiagFormat::Gcc;
+  else if (v == "pretty") o.format = DiagFormat::Pretty;
   else if (v == "json") o.format = DiagFormat::Json;
+  else if (v == "sarif") o.format = DiagFormat::Sarif;
   else if (v == "raw") o.format = DiagFormat::Raw;
   else return false;
   return true;
@@ -48,6 +50,31 @@ bool ApplyTrace(Options& o, const std::string& v) {
   return !v.empty();
 }
 
+// "a,b" adds a and b; empty items are passed over.
+bool ApplyList(std::vector<std::string>& out, const std::string& v) {
+  for (size_t start = 0;;) {
+    size_t comma = v.find(',', start);
+    std::string item = v.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (!item.empty()) out.push_back(item);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return !v.empty();
+}
+
+bool ApplyExplain(Options& o, const std::string& v) {
+  o.explain = v;
+  return !v.empty();
+}
+
+bool ApplyIgnore(Options& o, const std::string& v) { return ApplyList(o.ignore, v); }
+// The command line's entries replace those of the settings file; ignored codes add up.
+bool ApplyEntry(Options& o, const std::string& v) {
+  if (!o.entryGiven) o.entries.clear();
+  o.entryGiven = true;
+  return ApplyList(o.entries, v);
+}
+
 bool ApplyModule(Options& o, const std::string& v) {
   o.module = v;
   return !v.empty() && v.find(':') == std::string::npos;
@@ -55,14 +82,28 @@ bool ApplyModule(Options& o, const std::string& v) {
 
 const ValueOption kValueOptions[] = {
     {"--dump", ApplyDump, "none, tree, json or dot"},
-    {"--format", ApplyFormat, "gcc, json or raw"},
+    {"--format", ApplyFormat, "gcc, pretty, json, sarif or raw"},
     {"--encoding", ApplyEncoding, "auto, gbk or utf-8"},
     {"--color", ApplyColor, "auto, always or never"},
     {"--colour", ApplyColor, "auto, always or never"},
     {"--workdir", ApplyWorkdir, "a directory"},
     {"--trace", ApplyTrace, "a file name"},
     {"--module", ApplyModule, "a module name without ':'"},
+    {"--explain", ApplyExplain, "a message code (see --list-codes)"},
+    {"--ignore", ApplyIgnore, "message codes, separated by commas"},
+    {"--entry", ApplyEntry, "script names, separated by commas"},
 };
+
+// The flags that have a one-letter form; they may be combined behind one '-'.
+bool ApplyShortFlag(Options& o, char c) {
+  switch (c) {
+    case 'h': o.help = true; return true;
+    case 'V': o.version = true; return true;
+    case 'q': o.quiet = true; return true;
+    case 'a': o.all = true; return true;
+    default: return false;
+  }
+}
 
 }  // namespace
 
@@ -71,6 +112,16 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    if (!optionsEnded && arg.size() > 2 && arg[0] == '-' && arg[1] != '-') {
+      // "-qV": every letter a flag.
+      for (size_t k = 1; k < arg.size(); ++k) {
+        if (!ApplyShortFlag(opts, arg[k])) {
+          error = "unknown option '-" + std::string(1, arg[k]) + "' in '" + arg + "'";
+          return false;
+        }
+      }
+      continue;
+    }
     if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
       // The first bare word may name the command; everything else is a file.
       if (!commandSeen && !optionsEnded && opts.files.empty()) {
@@ -86,7 +137,10 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
     if (arg == "-h" || arg == "--help") { opts.help = true; continue; }
     if (arg == "-V" || arg == "--version") { opts.version = true; continue; }
     if (arg == "-q" || arg == "--quiet") { opts.quiet = true; continue; }
+    if (arg == "-a" || arg == "--all") { opts.all = true; continue; }
     if (arg == "--no-check") { opts.noCheck = true; continue; }
+    if (arg == "--werror") { opts.werror = true; continue; }
+    if (arg == "--list-codes") { opts.listCodes = true; continue; }
     if (arg == "--no-model") { opts.noModel = true; continue; }
 
     std::string name = arg, value;
@@ -116,7 +170,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
       return false;
     }
   }
-  if (!opts.help && !opts.version && opts.files.empty()) {
+  if (!opts.help && !opts.version && !opts.listCodes && opts.explain.empty() && opts.files.empty()) {
     error = "no input files";
     return false;
   }
@@ -125,6 +179,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
 
 const char* UsageText() {
   return "usage: scrread [COMMAND] [OPTIONS] FILE...\n"
+         "       scrread --explain CODE | --list-codes\n"
          "\n"
          "Reads scene scripts without a 3D host, reports what went wrong and where, and shows\n"
          "what was built.\n"
@@ -136,18 +191,29 @@ const char* UsageText() {
          "\n"
          "Options:\n"
          "  --dump none|tree|json|dot   print what was built on standard output (default none)\n"
-         "  --format gcc|json|raw       how diagnostics are printed on standard error (default gcc)\n"
+         "  --format gcc|pretty|json|sarif|raw\n"
+         "                              how diagnostics are printed on standard error (default:\n"
+         "                              pretty on a terminal, with the line and a caret; else gcc;\n"
+         "                              sarif: SARIF 2.1.0 for code-scanning services)\n"
+         "  -a, --all                   also the messages after the first error of a file\n"
          "  --encoding auto|gbk|utf-8   how the scripts are encoded (default auto)\n"
          "  --workdir DIR               the work directory models and images are found under\n"
          "  --trace FILE                append each script line read to FILE\n"
          "  --color auto|always|never   colour the diagnostics (auto: a terminal and no NO_COLOR)\n"
          "  --module NAME               the name of the root module (default main)\n"
+         "  --werror                    warnings fail the run (exit 1) as errors do\n"
+         "  --ignore CODE,...           do not report messages with these codes\n"
+         "  --explain CODE              what a message code means, with an example and its fix\n"
+         "  --list-codes                every message code with its message\n"
+         "  --entry NAME,...            in a directory, read only these top-level scripts\n"
          "  --no-check                  skip the grammar check\n"
          "  --no-model                  do not load models\n"
          "  -q, --quiet                 no summary line\n"
          "  -h, --help                  this text\n"
          "  -V, --version               the version\n"
          "\n"
-         "FILE '-' reads the script from standard input.\n"
+         "FILE '-' reads the script from standard input; a directory, every .scr file under it.\n"
+         "Defaults come from scrread.toml or .scrread.toml, looked for from here upward\n"
+         "(workdir, encoding, ignore, entry).\n"
          "Exit status: 0 clean, 1 a script had errors, 2 usage or I/O error.\n";
 }

@@ -4,19 +4,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "Config.h"
 #include "Diagnostics.h"
 #include "Dump.h"
 #include "Options.h"
 #include "Report.h"
+#include "SourceLines.h"
 #include "lexer/ScrEncoding.h"
+#include "lexer/ScrPath.h"
+#include "reader/ScrText.h"
 #include "reader/ScriptReader.h"
 #include "sg/Gfx.h"
 #include "sg/Module.h"
@@ -48,6 +54,8 @@ bool ReadStdin(std::string& bytes, std::string& error) {
   }
 }
 
+namespace fs = std::filesystem;
+
 FileReport IoFailure(const std::string& given, const std::string& shown, const std::string& why) {
   FileReport r;
   r.given = given;
@@ -76,11 +84,117 @@ std::string Unreadable(const std::string& path) {
   return std::string();
 }
 
+// The files to read: each FILE as given, a directory replaced by every .scr file under it, sorted
+// by path so that runs agree.
+// With `entries`, a directory gives only the scripts they name (by file name or by path below it):
+// the files those include are read as part of them, not again alone.
+std::vector<std::string> ExpandFiles(const std::vector<std::string>& given, const std::vector<std::string>& entries) {
+  auto isEntry = [&entries](const fs::path& p, const fs::path& dir) {
+    if (entries.empty()) return true;
+    for (const std::string& e : entries)
+      if (p.filename() == e || p.lexically_relative(dir) == fs::path(e).lexically_normal()) return true;
+    return false;
+  };
+  std::vector<std::string> out;
+  for (const std::string& g : given) {
+    std::error_code ec;
+    if (g == "-" || !fs::is_directory(g, ec)) {
+      out.push_back(g);
+      continue;
+    }
+    std::vector<std::string> found;
+    for (fs::recursive_directory_iterator it(g, ec), end; !ec && it != end; it.increment(ec)) {
+      if (it->is_regular_file(ec) && it->path().extension() == ".scr" && isEntry(it->path(), g))
+        found.push_back(it->path().string());
+    }
+    std::sort(found.begin(), found.end());
+    out.insert(out.end(), found.begin(), found.end());
+  }
+  return out;
+}
+
+// The size of a file, 0 when it has none yet.
+off_t FileSize(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+// The trace writer writes the lines as the reader holds them, in GBK. A script written in UTF-8
+// gets its part of the trace (from `from` on) back in UTF-8.
+void TraceToUtf8(const std::string& path, off_t from) {
+  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return;
+  std::string gbk;
+  char buf[65536];
+  for (off_t at = from;;) {
+    ssize_t n = pread(fd, buf, sizeof buf, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    gbk.append(buf, static_cast<size_t>(n));
+    at += n;
+  }
+  std::string utf8 = ScrGbkToUtf8(gbk);
+  if (ftruncate(fd, from) == 0) {
+    for (size_t done = 0; done < utf8.size();) {
+      ssize_t n = pwrite(fd, utf8.data() + done, utf8.size() - done, from + static_cast<off_t>(done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+  }
+  close(fd);
+}
+
+// --list-codes: every code, its severity and the message as the catalogue writes it.
+int ListCodes() {
+  for (int i = 0; i < SCR_TEXT_COUNT; ++i) {
+    ScrTextId id = static_cast<ScrTextId>(i);
+    ScrTextCodeInfo info = ScrTextCode(id);
+    if (!*info.code) continue;
+    std::string text = ScrTextUtf8(id);
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    text.erase(0, text.find_first_not_of(' '));
+    std::printf("%-36s %-8s %s\n", info.code, ScrSeverityName(ScrTextSeverity(id)), text.c_str());
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
+}
+
+// --explain CODE: the message, what it means, and a script that causes it with its fix.
+int Explain(const std::string& code) {
+  ScrTextId id;
+  if (!ScrTextFindCode(code.c_str(), &id)) {
+    std::fprintf(stderr, "scrread: error: no message has the code '%s' (see --list-codes)\n", code.c_str());
+    return kExitUsage;
+  }
+  ScrTextCodeInfo info = ScrTextCode(id);
+  std::printf("%s (%s)\n\n  %s\n\n%s\n", info.code, ScrSeverityName(ScrTextSeverity(id)), ScrTextUtf8(id),
+              info.explanation);
+  if (*info.example) std::printf("\nFor example:\n\n%s\nFixed:\n\n%s", info.example, info.fix);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
+}
+
+// Includes found through a work directory that scrread made whole (a relative --workdir, the
+// current directory for standard input) are named relative to the current directory again, as
+// the user named the work directory. `madeWhole` is that directory, "" when there is none.
+void ShortenUnder(const std::string& cwd, const std::string& madeWhole, std::string& path) {
+  auto under = [&path](const std::string& dir) {
+    return !dir.empty() && path.size() > dir.size() + 1 && path.compare(0, dir.size(), dir) == 0 &&
+           path[dir.size()] == '/';
+  };
+  if (under(madeWhole) && under(cwd)) path.erase(0, cwd.size() + 1);
+}
+
+int UsageError(const std::string& why) {
+  std::fprintf(stderr, "scrread: error: %s\n", why.c_str());
+  return kExitUsage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options opts;
-  std::string error;
+  std::string error, config;
+  if (!LoadProjectConfig(opts, config, error)) return UsageError(error);
   if (!ParseOptions(argc, argv, opts, error)) {
     std::fprintf(stderr, "scrread: error: %s\nTry 'scrread --help' for more information.\n", error.c_str());
     return kExitUsage;
@@ -93,23 +207,45 @@ int main(int argc, char** argv) {
     std::printf("scrread %s\n", SCRREAD_VERSION);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
   }
+  if (opts.listCodes) return ListCodes();
+  if (!opts.explain.empty()) return Explain(opts.explain);
   if (opts.command == Command::Run) {
     std::fprintf(stderr, "scrread: the 'run' command is not available yet\n");
     return kExitUsage;
   }
 
-  if (!opts.trace.empty()) SgSetTraceTarget(opts.trace.c_str(), 0);
+  // A relative work directory is the user's, relative to where scrread was started; the library
+  // would take it relative to its own directory.
+  std::error_code ec;
+  const std::string cwd = fs::current_path(ec).string();
+  std::string madeWhole;  // a relative --workdir made whole
+  if (!opts.workdir.empty()) {
+    fs::path wd = fs::absolute(opts.workdir, ec);
+    if (ec || !fs::is_directory(wd, ec)) return UsageError("work directory '" + opts.workdir + "' is not a directory");
+    madeWhole = fs::path(opts.workdir).is_absolute() ? std::string() : wd.lexically_normal().string();
+    if (!madeWhole.empty() && madeWhole.back() == '/') madeWhole.pop_back();
+    opts.workdir = wd.lexically_normal().string();
+  }
+  if (!opts.trace.empty()) {
+    int fd = open(opts.trace.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) return UsageError("cannot write the trace file '" + opts.trace + "': " + std::strerror(errno));
+    close(fd);
+    SgSetTraceTarget(opts.trace.c_str(), 0);
+  }
+  if (opts.format == DiagFormat::Auto) opts.format = isatty(STDERR_FILENO) ? DiagFormat::Pretty : DiagFormat::Gcc;
 
-  DiagnosticPrinter printer(stderr, opts.format, UseColor(opts.color, stderr));
+  SourceLines sources;
+  DiagnosticPrinter printer(stderr, opts.format, UseColor(opts.color, stderr), opts.all, &sources);
+  printer.SetVersion(SCRREAD_VERSION);
   // The root outlives the readers: objects may point into what a reader keeps.
   auto root = std::make_unique<CSgModule>(opts.module.c_str());
   std::vector<std::unique_ptr<CScriptReader>> readers;
   std::vector<FileReport> reports;
   bool ioError = false;
 
-  for (const std::string& given : opts.files) {
+  for (const std::string& given : ExpandFiles(opts.files, opts.entries)) {
     const bool isStdin = given == "-";
-    const std::string shown = isStdin ? "<stdin>" : given;
+    const std::string shown = isStdin ? "<stdin>" : given;  // one name for it everywhere
     std::string path = given;
     std::string stdinBytes;
     if (isStdin) {
@@ -128,7 +264,14 @@ int main(int argc, char** argv) {
 
     auto reader = std::make_unique<CScriptReader>(root.get());
     reader->SetEncoding(opts.encoding);
+    reader->SetKeepSuppressed(1);
+    // Includes of a script from standard input are looked for where the user stands.
     if (!opts.workdir.empty()) reader->SetWorkDirectory(opts.workdir.c_str());
+    else if (isStdin) reader->SetWorkDirectory(cwd.c_str());
+    // Each file given is checked on its own: what another file included is no include of this one.
+    ScrDeleteIncludeFilenames();
+    if (isStdin) sources.Add(shown, stdinBytes);
+    const off_t traceFrom = opts.trace.empty() ? 0 : FileSize(opts.trace);
     FileReport r;
     r.given = given;
     r.shown = shown;
@@ -142,24 +285,42 @@ int main(int argc, char** argv) {
       r.result = reader->ReadXScript(path.c_str(), opts.noModel ? 0 : 1, opts.noCheck ? 0 : 1);
     }
     r.encoding = ScrEncodingName(reader->LastEncoding());
-    r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), std::string(), shown);
+    r.functions = CollectFunctions(*reader);
+    r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), reader->Suppressed().Entries());
+    std::erase_if(r.diagnostics, [&opts](const Diagnostic& d) {
+      return !d.code.empty() && std::find(opts.ignore.begin(), opts.ignore.end(), d.code) != opts.ignore.end();
+    });
+    for (Diagnostic& d : r.diagnostics) {
+      // Standard input's work directory, unless one is given, is the current directory.
+      const std::string& whole = opts.workdir.empty() && isStdin ? cwd : madeWhole;
+      ShortenUnder(cwd, whole, d.file);
+      for (DiagnosticNote& n : d.notes) ShortenUnder(cwd, whole, n.file);
+    }
+    // An ignored first error does not hide the rest: the first-error rule starts again after what
+    // is left, as though the ignored messages had never been made.
+    for (bool seenError = false; Diagnostic& d : r.diagnostics) {
+      if (!seenError && !d.toolNote) d.suppressed = false;
+      if (d.severity == ScrSeverity::Error) seenError = true;
+    }
+    if (!opts.trace.empty() && reader->LastEncoding() == ScrDetectedEncoding::Utf8) TraceToUtf8(opts.trace, traceFrom);
     reports.push_back(std::move(r));
     readers.push_back(std::move(reader));
     printer.PrintFile(reports.back());
   }
 
-  printer.Finish(reports, opts.quiet);
-
+  // The dump goes out first: on a terminal the summary then stands last, under it.
   switch (opts.dump) {
     case DumpKind::None: break;
-    case DumpKind::Json: std::fputs(DumpJson(reports, *root).c_str(), stdout); break;
-    case DumpKind::Tree: std::fputs(DumpTree(*root).c_str(), stdout); break;
+    case DumpKind::Json: std::fputs(DumpJson(reports, *root, opts.all).c_str(), stdout); break;
+    case DumpKind::Tree: std::fputs((DumpTree(*root) + SceneTree(reports)).c_str(), stdout); break;
     case DumpKind::Dot: std::fputs(DumpDot(*root).c_str(), stdout); break;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "scrread: error: cannot write standard output\n");
     return kExitUsage;
   }
+  printer.Finish(reports, opts.quiet);
+  if (std::ferror(stderr)) return kExitUsage;  // the diagnostics did not get out
   readers.clear();
   root.reset();
   if (!opts.trace.empty()) SgSetTraceTarget(nullptr, 0);
@@ -168,7 +329,9 @@ int main(int argc, char** argv) {
   for (const FileReport& r : reports) {
     if (r.result == 0) return kExitScriptErrors;
     for (const Diagnostic& d : r.diagnostics) {
-      if (d.severity == ScrSeverity::Error) return kExitScriptErrors;
+      if (d.suppressed) continue;
+      if (d.severity == ScrSeverity::Error || (opts.werror && d.severity == ScrSeverity::Warning))
+        return kExitScriptErrors;
     }
   }
   return kExitClean;

@@ -2,8 +2,9 @@
 " Compiler:    scrread (scene script reader)
 " Usage:       :compiler scrread   then   :make %   (or :make some.scr other.scr)
 "
-" scrread prints one diagnostic per line, FILE:LINE: error|warning|note: TEXT, in UTF-8,
-" and a summary line, which is left out with -q.
+" scrread prints one diagnostic per line, FILE:LINE:COLUMN: error|warning|note: TEXT [code]
+" (the column when known), in UTF-8, and a summary line, which is left out with -q. Its own
+" usage errors ("scrread: error: ...") name no file and are not taken for one.
 
 if exists("current_compiler")
   finish
@@ -17,8 +18,12 @@ endif
 let s:cpo_save = &cpo
 set cpo&vim
 
-CompilerSet makeprg=scrread\ -q\ --color=never\ $*
+CompilerSet makeprg=scrread\ -q\ --color=never\ --format=gcc\ $*
 CompilerSet errorformat=
+      \%-Gscrread:\ %.%#,
+      \%f:%l:%c:\ %trror:\ %m,
+      \%f:%l:%c:\ %tarning:\ %m,
+      \%f:%l:%c:\ note:\ %m,
       \%f:%l:\ %trror:\ %m,
       \%f:%l:\ %tarning:\ %m,
       \%f:%l:\ note:\ %m,

@@ -49,6 +49,10 @@ class SCR_API CScrScript : public CScrObject {
   int ReadZRect(CScrStream* f, const std::string& token);
   int ReadInclude(CScrStream* f, const std::string& token);
   int ReadScriptFunction(CScrStream* f, const std::string& token);
+  int ReadVariable(CScrStream* f, const std::string& token);
+  int ReadProgram(CScrStream* f, const std::string& token);
+  int ReadClass(CScrStream* f, const std::string& token);
+  int ReadTypedFunction(CScrStream* f, const std::string& token);
 
   int m_version = 0;
   std::vector<CKvoObject*> m_objects;

@@ -9,7 +9,7 @@ comments and block comments, and functions whose bodies call one another. UTF-8,
 padded to exactly SIZE_BYTES; `luac5.4 -p` accepts it.
 
 --programs writes the Lua twin of gen_scene.py --programs: the same loops, arrays, branches,
-calls and switches as `do ... end` blocks, and the classes as tables of methods.
+calls and switches as global functions (one per block), and the classes as tables of methods.
 """
 
 import argparse
@@ -104,7 +104,7 @@ class CodeChunk:
         self.serial += 1
         n = self.serial
         k = r.randint(4, 16)
-        return (f"do\n"
+        return (f"function program_{n}()\n"
                 f"  local i = 0\n"
                 f"  local acc = {{}}\n"
                 f"  for j = 0, {k - 1} do\n"
@@ -130,7 +130,7 @@ class CodeChunk:
     def klass(self):
         self.serial += 1
         n = self.serial
-        return (f"local Counter_{n} = {{}}\n"
+        return (f"Counter_{n} = {{}}\n"
                 f"Counter_{n}.__index = Counter_{n}\n"
                 f"function Counter_{n}.new()\n"
                 f"  local self = setmetatable({{ count = 0, step = 0 }}, Counter_{n})\n"

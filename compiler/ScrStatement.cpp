@@ -568,16 +568,19 @@ int ScrCompileFunctionDefinition(CScriptReader* reader, CScrStream* f, CSgProgra
     reader->Report(ScrTextId::err_function_redefined, f, {name, token});
     return 1;
   }
+  if (std::strcmp(owner->Name(), "system") == 0) fn->SetVirtual(1);
+  // Known before its body is compiled, so that the body may call the function itself.
+  CSgFunction* added = fn.get();
+  owner->AddFunction(fn.release());
   if (hb == 1) {
     SeekBody(f, rec);
-    if (!ReadBody(reader, f, owner, 1, fn.get())) {
+    if (!ReadBody(reader, f, owner, 1, added)) {
       reader->Report(ScrTextId::err_function_definition, f, {token});
+      delete owner->RemoveFunction(added);
       ScrRestoreLexState(f, after);
       return 0;
     }
   }
-  if (std::strcmp(owner->Name(), "system") == 0) fn->SetVirtual(1);
-  fn->AddRefForVariables();
-  owner->AddFunction(fn.release());
+  added->AddRefForVariables();
   return 1;
 }

@@ -53,6 +53,12 @@ bool ApplyModule(Options& o, const std::string& v) {
   return !v.empty() && v.find(':') == std::string::npos;
 }
 
+bool ApplyMaxSteps(Options& o, const std::string& v) {
+  if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 18) return false;
+  o.maxSteps = std::stoll(v);
+  return true;
+}
+
 const ValueOption kValueOptions[] = {
     {"--dump", ApplyDump, "none, tree, json or dot"},
     {"--format", ApplyFormat, "gcc, json or raw"},
@@ -62,6 +68,7 @@ const ValueOption kValueOptions[] = {
     {"--workdir", ApplyWorkdir, "a directory"},
     {"--trace", ApplyTrace, "a file name"},
     {"--module", ApplyModule, "a module name without ':'"},
+    {"--max-steps", ApplyMaxSteps, "a whole number, 0 for no bound"},
 };
 
 }  // namespace
@@ -132,7 +139,8 @@ const char* UsageText() {
          "Commands:\n"
          "  read     read the scripts (the default): grammar check, then the reader\n"
          "  check    the grammar check alone (not available yet)\n"
-         "  run      read and run the compiled programs (not available yet)\n"
+         "  run      read, then run each top-level program block once, in order, and print\n"
+         "           the root module's variables (with --dump, the dump after the run)\n"
          "\n"
          "Options:\n"
          "  --dump none|tree|json|dot   print what was built on standard output (default none)\n"
@@ -142,6 +150,8 @@ const char* UsageText() {
          "  --trace FILE                append each script line read to FILE\n"
          "  --color auto|always|never   colour the diagnostics (auto: a terminal and no NO_COLOR)\n"
          "  --module NAME               the name of the root module (default main)\n"
+         "  --max-steps N               run: operations each program may execute (default\n"
+         "                              100000000; 0 for no bound)\n"
          "  --no-check                  skip the grammar check\n"
          "  --no-model                  do not load models\n"
          "  -q, --quiet                 no summary line\n"
@@ -149,5 +159,5 @@ const char* UsageText() {
          "  -V, --version               the version\n"
          "\n"
          "FILE '-' reads the script from standard input.\n"
-         "Exit status: 0 clean, 1 a script had errors, 2 usage or I/O error.\n";
+         "Exit status: 0 clean, 1 a script had errors (or a run failed), 2 usage or I/O error.\n";
 }

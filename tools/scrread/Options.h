@@ -20,6 +20,7 @@ struct Options {
   std::string workdir;   // empty: the reader's default
   std::string trace;     // empty: no line trace
   std::string module = "main";
+  long long maxSteps = -1;  // run: the VM's step budget per program (-1: the VM's default, 0: none)
   bool quiet = false;
   bool noCheck = false;
   bool noModel = false;

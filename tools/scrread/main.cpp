@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,10 +17,12 @@
 #include "Dump.h"
 #include "Options.h"
 #include "Report.h"
+#include "compiler/ScrRun.h"
 #include "lexer/ScrEncoding.h"
 #include "reader/ScriptReader.h"
 #include "sg/Gfx.h"
 #include "sg/Module.h"
+#include "sg/Variable.h"
 
 #ifndef SCRREAD_VERSION
 #define SCRREAD_VERSION "unknown"
@@ -76,6 +79,36 @@ std::string Unreadable(const std::string& path) {
   return std::string();
 }
 
+// What the root module's variables hold after a run: "name = value", arrays as {a, b}.
+void AppendValue(std::string& out, const CSgVariable* v, int depth) {
+  if (v->IsArray() && depth < 64) {
+    out += '{';
+    for (int i = 0; i < v->GetSize(); ++i) {
+      if (i) out += ", ";
+      if (const CSgVariable* e = v->Element(i)) AppendValue(out, e, depth + 1);
+    }
+    out += '}';
+  } else if (v->VarType() == SGVT_STRING) {
+    out += '"';
+    out += v->GetString();
+    out += '"';
+  } else {
+    out += v->GetString();
+  }
+}
+
+std::string RunVariables(const CSgModule& root) {
+  std::string out;
+  for (int i = 0; i < root.variables().Count(); ++i) {
+    const CSgVariable* v = root.variables().At(i);
+    out += v->Name();
+    out += " = ";
+    AppendValue(out, v, 0);
+    out += '\n';
+  }
+  return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,10 +129,6 @@ int main(int argc, char** argv) {
   if (opts.command == Command::Check) {
     std::fprintf(stderr, "scrread: the 'check' command is not available yet (the grammar check alone); "
                          "use 'scrread read' instead\n");
-    return kExitUsage;
-  }
-  if (opts.command == Command::Run) {
-    std::fprintf(stderr, "scrread: the 'run' command is not available yet\n");
     return kExitUsage;
   }
 
@@ -150,6 +179,21 @@ int main(int argc, char** argv) {
 
   printer.Finish(reports, opts.quiet);
 
+  // run: the program blocks of each file that read without an error, in order.
+  bool runFailed = false;
+  if (opts.command == Command::Run) {
+    const long long budget = opts.maxSteps == 0 ? std::numeric_limits<long long>::max() : opts.maxSteps;
+    for (size_t i = 0; i < readers.size() && !runFailed; ++i) {
+      ScrRunResult r = ScrRunPrograms(readers[i].get(), budget);
+      if (!r.ok) {
+        runFailed = true;
+        std::fprintf(stderr, "%s: error: run-time error in '%s': %s\n", reports[i].shown.c_str(),
+                     r.program.c_str(), r.error.c_str());
+      }
+    }
+    if (opts.dump == DumpKind::None) std::fputs(RunVariables(*root).c_str(), stdout);
+  }
+
   switch (opts.dump) {
     case DumpKind::None: break;
     case DumpKind::Json: std::fputs(DumpJson(reports, *root).c_str(), stdout); break;
@@ -165,6 +209,7 @@ int main(int argc, char** argv) {
   if (!opts.trace.empty()) SgSetTraceTarget(nullptr, 0);
 
   if (ioError) return kExitUsage;
+  if (runFailed) return kExitScriptErrors;
   for (const FileReport& r : reports) {
     if (r.result == 0) return kExitScriptErrors;
     for (const Diagnostic& d : r.diagnostics) {

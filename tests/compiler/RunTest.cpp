@@ -66,9 +66,11 @@ TEST_F(RunTest, ProgramsComputeWhatTheLanguageSays) {
       {"int x\nprogram { while (x < 100) { x = x + 7\n if (x > 20) { break } } }", "x", "21"},
       {"int x\nprogram { for (int i = 0; i < 5; i = i + 1) { x = x + i } }", "x", "10"},
       {"int x\nprogram { for (int i = 0; i < 3; i++) { for (int j = 0; j < 4; j++) { x = x + 1 } } }", "x", "12"},
-      {"int x\nprogram { switch (2) { case 1: { x = 10 } break case 2: { x = 20 } break default: { x = 30 } } }",
+      {"int x\nprogram { switch (2) {\n case 1: { x = 10 }\n break\n case 2: { x = 20 }\n break\n"
+       " default: { x = 30 }\n } }",
        "x", "20"},
-      {"int x\nprogram { switch (9) { case 1: { x = 10 } break default: { x = 30 } } }", "x", "30"},
+      {"int x\nprogram { switch (9) {\n case 1: { x = 10 }\n break\n default: { x = 30 }\n } }", "x", "30"},
+      {"int x\nprogram { switch (1) {\n case 1: { x = x + 1 }\n case 2: { x = x + 10 }\n } }", "x", "1"},
       // functions: recursion with a return value
       {"int fact(int n) { if (n < 2) { return 1 }\n return n * fact(n - 1) }\nint x\nprogram { x = fact(6) }", "x",
        "720"},

@@ -23,12 +23,14 @@ bool StartsWith(const std::string& s, const char* prefix) {
   return s.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-// Reads a parenthesised head "( ... )"; its inside with the blanks outside quotes removed.
-bool ReadHead(CScrStream* f, std::string& inside) {
+// Reads a parenthesised head "( ... )"; its inside (the blanks outside quotes removed when
+// `shrink`: conditions are shrunk, a for head is not, its declarations need their blanks).
+bool ReadHead(CScrStream* f, std::string& inside, bool shrink = true) {
   std::string s;
   while (ScrReadString(f, s) && s.empty() && !ScrInputEnded(f)) {
   }
-  ScrShrinkString(s);
+  if (shrink) ScrShrinkString(s);
+  else ScrTrimString(s);
   if (s.size() < 2) return false;
   inside = s.substr(1, s.size() - 2);
   return true;
@@ -352,20 +354,12 @@ CSgInstruction* CompileClauses(CScriptReader* reader, CScrStream* f, CSgProgram*
 int CScrFor::Read(CScrStream* f) {
   CScriptReader* reader = ScriptReader();
   std::string head;
-  if (!ReadHead(f, head)) return 0;
+  if (!ReadHead(f, head, false)) return 0;
   size_t s1 = head.find(';');
   if (s1 == std::string::npos) return 0;
   size_t s2 = head.find(';', s1 + 1);
   if (s2 == std::string::npos) return 0;
-  // The head was shrunk: a declaration's blank between type and name is put back.
-  auto unshrink = [](std::string t) {
-    for (const char* w : {"int", "byte", "float", "double", "long", "bool", "dword", "handle", "string", "file"}) {
-      size_t n = std::strlen(w);
-      if (t.compare(0, n, w) == 0 && t.size() > n && t[n] != '=' && t[n] != ' ') return t.substr(0, n) + " " + t.substr(n);
-    }
-    return t;
-  };
-  const std::string init = unshrink(head.substr(0, s1));
+  const std::string init = head.substr(0, s1);
   const std::string cond = head.substr(s1 + 1, s2 - s1 - 1);
   const std::string step = head.substr(s2 + 1);
 

@@ -105,6 +105,8 @@ int ScrReadClassDefinition(CScriptReader* reader, CScrStream* f, const std::stri
       cls->SetFatherProgram(base);
     }
   }
+  // A class named "system" in the main module becomes its system program.
+  module->ReplaceSystemProgram(cls);
   if (Peek(f) == "{") {
     CScrProgram body(reader, nullptr);
     body.SetProgram(cls);

@@ -43,9 +43,6 @@ struct ScrCompileContext {
 std::unique_ptr<ScrExprNode> ScrCompileExpression(ScrCompileContext& c, const std::string& text);
 // Appends the actions that compute the tree, in post-order, to `out`.
 void ScrMakeActions(const ScrExprNode* node, ScrActionList& out);
-// True when the tree assigns, calls, creates or deletes something somewhere: a statement that
-// does none of these computes a value nobody keeps.
-bool ScrHasEffect(const ScrExprNode* node);
 // Compiles a condition: checks the mistyped characters, compiles `judge = text` and gathers its
 // actions into a new conditions object (also appended to `out`). Null after a reported error.
 CSgConditions* ScrCompileCondition(ScrCompileContext& c, const std::string& text, ScrActionList& out);

@@ -444,12 +444,6 @@ void MakeActions(const ScrExprNode* n, ScrActionList& out) {
   }
 }
 
-bool HasEffect(const ScrExprNode* n) {
-  if (!n) return false;
-  if (std::strchr("=(cmd", n->kind) && n->kind) return true;
-  if (n->kind == '.' && n->right && n->right->result && std::strchr(n->right->result->GetString(), '(')) return true;
-  return HasEffect(n->left.get()) || HasEffect(n->right.get());
-}
 
 }  // namespace
 
@@ -462,7 +456,6 @@ std::unique_ptr<ScrExprNode> ScrCompileExpression(ScrCompileContext& c, const st
 
 void ScrMakeActions(const ScrExprNode* node, ScrActionList& out) { MakeActions(node, out); }
 
-bool ScrHasEffect(const ScrExprNode* node) { return HasEffect(node); }
 
 void ScrFreeActions(ScrActionList& list) {
   for (ActPrm* a : list) delete a;

@@ -85,8 +85,9 @@ void CSgConditions::SetJudgeVariable(CSgVariable* var) {
   AddRefForVariables();
 }
 
+// The compiled form is marked stale rather than dropped: it may be running.
 void CSgConditions::AddRefForVariables() {
-  m_code.reset();
+  if (m_code) m_code->stale = true;
   if (m_module) m_module->CodeChanged();
 }
 
@@ -309,7 +310,7 @@ CSgFunction* CSgProgram::OwnerFunction() const {
 }
 
 void CSgProgram::AddRefForVariables() {
-  m_code.reset();
+  if (m_code) m_code->stale = true;
   if (Module()) Module()->CodeChanged();
 }
 

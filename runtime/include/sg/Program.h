@@ -35,6 +35,7 @@ class CSgProgram;
 class CSgFunction;
 class CSgVm;
 struct SgCode;
+struct SgClassState;
 
 // The highest message identifier handed out so far (the `asyn` completion posts it).
 class CSgMsg {
@@ -72,6 +73,7 @@ class CSgConditions {
 
  private:
   friend class CSgModule;
+  friend struct SgVmEngine;
   CSgModule* m_module;
   std::vector<ActPrm> m_actions;
   CSgVariable* m_judge = nullptr;
@@ -259,15 +261,12 @@ class CSgProgram : public CKvoObject {
   void Describe(CDescriber& d) const override;
 
   // The VM's view of the program (compiled code, activation count). Not for readers.
-  SgCode* Code() const { return m_code.get(); }
-  SgCode* CompiledCode(CSgVm& vm);
   int m_running = 0;  // activations in progress (the VM saves locals on re-entry)
 
  protected:
   CSgProgram(int typeCode, CSgModule* module, const char* name);
 
  private:
-  friend class CSgVm;
   CSgInstruction* m_head = nullptr;
   CObjectList<CSgVariable> m_variables;
   CObjectList<CSgProgram> m_programs;
@@ -276,7 +275,8 @@ class CSgProgram : public CKvoObject {
   bool m_isClass = false;
   std::string m_ids;
   std::unique_ptr<SgCode> m_code;
-  unsigned m_codeEpoch = 0;
+  std::unique_ptr<SgClassState> m_classState;  // a class's active instance and defaults
+  friend struct SgVmEngine;
 };
 
 // ---------------------------------------------------------------- functions

@@ -146,9 +146,11 @@ class CSgVariable : public CKvoObject {
   void DescribeValue(CDescriber& d, const char* key) const;
   void ResizeElements(int n);
 
+  // The fields the VM reads on every operation come first, on one cache line.
   int m_varType = SGVT_NONE;
   int m_size = 0;
   long long m_int = 0;
+  CSgVariable* m_ref = nullptr;
   double m_real = 0.0;
   std::string m_text;
   mutable std::string m_textCache;  // formatted text handed out by GetString
@@ -158,7 +160,6 @@ class CSgVariable : public CKvoObject {
   std::string m_className;
   std::vector<std::unique_ptr<CSgVariable>> m_elements;
   int m_kind = SGVK_VALUE;
-  CSgVariable* m_ref = nullptr;
   bool m_owns = false;
   int m_flags = 0;
   CSgInstanceTable* m_table = nullptr;

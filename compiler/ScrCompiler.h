@@ -49,6 +49,9 @@ CSgConditions* ScrCompileCondition(ScrCompileContext& c, const std::string& text
 // Compiles the call `name(arguments)` into a stub function of the program. Null after a
 // reported error.
 CSgFunction* ScrCompileCall(ScrCompileContext& c, const std::string& text);
+// The declaration test of the token reader, with the sizes inside [ ] left out: `int a[n+0]`
+// declares an array whose size is computed when it is compiled.
+bool ScrIsLocalDeclaration(const std::string& text);
 // Deletes the actions of a list the compiler made (instructions keep copies).
 void ScrFreeActions(ScrActionList& list);
 

@@ -128,7 +128,7 @@ int CScrProgram::ReadStatements(CScrStream* f) {
 
 // A statement, a local declaration or a nested function definition.
 int CScrProgram::Statement(CScrStream* f, const std::string& tok) {
-  if (ScrIsDeclaration(tok.c_str())) {
+  if (ScrIsLocalDeclaration(tok)) {
     m_ifLast = nullptr;
     LocalDeclaration(f, tok, false);  // a failed declaration is reported and dropped
     return 1;

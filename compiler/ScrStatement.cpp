@@ -84,6 +84,19 @@ bool CompileInto(CScriptReader* reader, CScrStream* f, CSgProgram* program, cons
 
 }  // namespace
 
+bool ScrIsLocalDeclaration(const std::string& text) {
+  std::string t;
+  t.reserve(text.size());
+  int depth = 0;
+  for (char ch : text) {
+    if (ch == '[') ++depth;
+    else if (ch == ']' && depth > 0) --depth;
+    else if (depth > 0) continue;
+    t += ch;
+  }
+  return ScrIsDeclaration(t.c_str()) != 0;
+}
+
 int ScrBasicTypeCode(const std::string& w) {
   static const struct {
     const char* word;
@@ -328,7 +341,7 @@ CSgInstruction* CompileClauses(CScriptReader* reader, CScrStream* f, CSgProgram*
     ScrTrimString(piece);
     if (piece.empty()) continue;
     CSgInstruction* ins = nullptr;
-    if (ScrIsDeclaration(piece.c_str())) {
+    if (ScrIsLocalDeclaration(piece)) {
       if (!ScrCompileLocalDeclaration(reader, f, body, piece, true, &ins)) {
         *failed = true;
         return nullptr;

@@ -41,13 +41,14 @@ TEST_F(RunTest, ProgramsComputeWhatTheLanguageSays) {
   const RunRow rows[] = {
       // arithmetic and the splitting order
       {"int x\nprogram { x = 10 - 4 - 3 }", "x", "3"},
-      {"int x\nprogram { x = 10 - 4 + 3 }", "x", "3"},  // a - (b + c): `+` after `-` keeps the `-`
-      {"int x\nprogram { x = 2 * 12 / 4 }", "x", "6"},
+      {"int x\nprogram { x = 10 - 4 + 3 }", "x", "9"},
+      {"int x\nprogram { x = 2 * 3 / 4 }", "x", "0"},  // a * (b / c)
+      {"int x\nprogram { x = 3 / 4 * 8 }", "x", "0"},  // (a / b) * c
       {"int x\nprogram { x = 12 / 4 * 3 }", "x", "9"},
       {"int x\nprogram { x = 7 / 2 }", "x", "3"},
       {"float x\nprogram { x = 7.0 / 2 }", "x", "3.5"},
       {"int x\nprogram { x = -5 + 2 }", "x", "-3"},
-      {"int x\nprogram { x = (1 + 2) * 3 }", "x", "9"},
+      {"int x\nprogram { x = (1 + 2) * 3\n}", "x", "9"},
       {"int x\nprogram { x = 17 % 5 + 1 }", "x", "3"},
       {"int x = 4\nprogram { x++ }", "x", "5"},
       {"int x = 4\nprogram { x += 3 }", "x", "7"},
@@ -78,7 +79,7 @@ TEST_F(RunTest, ProgramsComputeWhatTheLanguageSays) {
       // arrays: initialisers, two dimensions, sizes computed at compile time
       {"int x\nprogram { int a[3] = { 4, 5, 6 }\n x = a[0] + a[2] }", "x", "10"},
       {"int x\nprogram { int m[2][3]\n m[1][2] = 7\n x = m[1][2] * 2 }", "x", "14"},
-      {"int n = 4\nint x\nprogram { int a[n+0]\n a[3] = 9\n x = a[3] }", "x", "9"},
+      {"int n = 4\nint x\nprogram { int a[n+0]\n a[3] = 9\n x = a[3]\n}", "x", "9"},
       {"int v[3] = { 1, 2, 3 }\nint x\nprogram { v[1] = v[0] + v[2]\n x = v[1] }", "x", "4"},
       // classes: a member, a method and a constructor
       {"class Counter { int count\n int step\n void Counter() { step = 5 }\n"

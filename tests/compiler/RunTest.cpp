@@ -4,6 +4,8 @@
 
 #include <dirent.h>
 
+#include <list>
+
 #include "compiler/ScrRun.h"
 #include "compiler/ScrStrings.h"
 #include "sg/Module.h"
@@ -172,6 +174,41 @@ TEST_F(RunTest, StringsCompileFromMemory) {
   EXPECT_NE(c, nullptr);
   delete c;
   EXPECT_EQ(ScrReadConditionsFromString("", root.get(), nullptr), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RunTest, FunctionsClassesAndMacrosFromStrings) {
+  CSgVariable* a = new CSgVariable();
+  a->SetName("a");
+  a->SetVarType(0x2, 0);
+  a->SetInt(9);
+  root->AddVariable(a);
+  CSgVariable* b = new CSgVariable();
+  b->SetName("b");
+  b->SetVarType(0x2, 0);
+  b->SetInt(2);
+  root->AddVariable(b);
+
+  ASSERT_NE(ScrReadFunctionFromString("int twice(int v) { return v * 2 }", nullptr, root.get(), nullptr), nullptr);
+  ASSERT_NE(ScrReadClassFromString("class Box { int w\n int area() { return w * w } }", nullptr, root.get(), nullptr),
+            nullptr);
+  CSgProgram* p = ScrReadProgramFromString("Box k\nk = new Box\nk.w = 3\na = twice(k.area())", root.get(), nullptr);
+  ScrRunResult r = ScrRunProgram(p, root.get(), 10000);
+  delete p;
+  EXPECT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(a->GetInt(), 18);
+
+  // Conditions forced true or false by changing their variables.
+  ScrMakeConditionsTrueOrFalse("a < 5", root->SgView(), 1);
+  EXPECT_EQ(a->GetInt(), 4);
+  a->SetInt(2);
+  ScrMakeConditionsTrueOrFalse("a == b", root->SgView(), 0);
+  EXPECT_EQ(a->GetInt(), 1);
+  std::list<CKvoObject*> animations;
+  EXPECT_EQ(ScrExecuteMacros("x", root.get(), animations), 0);  // no macros read for this view
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ size_t MatchingParen(const std::string& s, size_t open) {
 // A literal number: digits with at most one point, no sign (a sign is the unary operator).
 bool IsNumber(const std::string& s) {
   if (s.empty()) return false;
-  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) return true;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+    return s.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos;
   bool digit = false;
   int points = 0;
   for (char c : s) {
@@ -142,7 +143,7 @@ ScrSplitResult ScrSplitExpression(const std::string& text, ScrSplit& out) {
   ScrTrimString(out.right);
   ScrStripParens(out.left);
   ScrStripParens(out.right);
-  if (out.left.empty()) out.left = "0";
+  if (out.left.empty()) out.left.assign(1, '0');
   if (choice == SCR_OP_INDEX) {
     if (out.right.empty() || out.right.back() != ']') return ScrSplitResult::BadIndex;
     out.right.pop_back();

@@ -223,16 +223,19 @@ Node CompileMember(ScrCompileContext& c, const std::string& member, const CSgVar
   if (ScrIsCallShaped(member.c_str())) {
     std::string name = member.substr(0, member.rfind('('));
     ScrTrimString(name);
-    CSgFunction* fn = cls ? cls->FindFunctionLocal(name.c_str()) : nullptr;
+    // The class and then its parents, nearest first.
+    CSgFunction* fn = nullptr;
+    for (CSgProgram* k = cls; k && !fn && k->IsClass(); k = k->FatherProgram()) fn = k->FindFunctionLocal(name.c_str());
     if (!fn && member.find("self(") == std::string::npos && member.find("getNativeHandle(") == std::string::npos) {
       Report(c, ScrTextId::err_class_function_not_found, {className, member, ScrGetCurKeyWord()});
       return nullptr;
     }
     if (fn && fn->ReturnVariable()) *memberType = fn->ReturnVariable()->VarType();
   } else {
-    CSgVariable* v = cls ? cls->FindVariableLocal(member.c_str()) : nullptr;
+    CSgVariable* v = nullptr;
+    for (CSgProgram* k = cls; k && !v && k->IsClass(); k = k->FatherProgram()) v = k->FindVariableLocal(member.c_str());
     if (!v) {
-      Report(c, ScrTextId::err_class_member_not_found, {className, member, ScrGetCurKeyWord()});
+      Report(c, ScrTextId::err_class_member_not_found, {c.reader->FileName(), className, member, ScrGetCurKeyWord()});
       return nullptr;
     }
     *memberType = v->VarType();

@@ -149,7 +149,7 @@ CSgInstruction* ScrCompileStatement(CScriptReader* reader, CScrStream* f, CSgPro
     // (`x = a == b` compares and drops the result).
     if (!ret && !std::strchr("=(cmd", e->kind ? e->kind : 'x') &&
         !(e->kind == '.' && ScrIsCallShaped(e->right->result->GetString()))) {
-      reader->Report(ScrTextId::err_expression_meaningless, f, {text, ScrGetCurKeyWord()});
+      reader->Report(ScrTextId::err_expression_meaningless, f, {reader->FileName(), text, ScrGetCurKeyWord()});
       return nullptr;
     }
     ScrMakeActions(e.get(), acts);

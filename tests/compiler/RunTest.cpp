@@ -83,11 +83,43 @@ TEST_F(RunTest, ProgramsComputeWhatTheLanguageSays) {
       {"int x\nprogram { int m[2][3]\n m[1][2] = 7\n x = m[1][2] * 2 }", "x", "14"},
       {"int n = 4\nint x\nprogram { int a[n+0]\n a[3] = 9\n x = a[3]\n}", "x", "9"},
       {"int v[3] = { 1, 2, 3 }\nint x\nprogram { v[1] = v[0] + v[2]\n x = v[1] }", "x", "4"},
+      // more operators and types
+      {"int x\nprogram { x = ((1 > 0 && 2 > 3) || 4 > 3)\n}", "x", "1"},
+      {"int x\nprogram { x = 5 != 5 || 2 <= 1\n}", "x", "0"},
+      {"double d\nprogram { d = 1.5 * 3\n}", "d", "4.5"},
+      {"float f\nprogram { f = 1 / 4.0\n}", "f", "0.25"},
+      {"int x\nstring s = \"abc\"\nprogram { x = (s == \"abc\")\n}", "x", "1"},
+      {"int x\nprogram { x = -(2 + 3) * 2\n}", "x", "-10"},
+      {"int x\nprogram { x = 0X10 + 1\n}", "x", "17"},
+      {"int x = 3\nprogram { x -= 5\n x *= 2\n}", "x", "-4"},
+      // loops inside loops, break leaving only the inner one, else-if chains in a loop
+      {"int x\nprogram { for (int i = 0; i < 4; i++) {\n while (1 > 0) {\n x = x + 1\n break\n }\n }\n}", "x",
+       "4"},
+      {"int x\nint y\nprogram { for (int i = 0; i < 6; i++) {\n if (i % 3 == 0) { x = x + 1 }\n"
+       " elseif (i % 3 == 1) { y = y + 1 }\n else { x = x + 10 }\n }\n}", "x", "22"},
+      {"int x\nprogram { for (int i = 0; i < 2; i++) { x = x + 1 }\n for (int i = 0; i < 3; i++) { x = x + 1 }\n}",
+       "x", "5"},
+      // functions: parameters by value, by reference, several returns, calls in conditions
+      {"void inc(int& v) { v = v + 1 }\nint x = 1\nprogram { inc(x)\n inc(x)\n}", "x", "3"},
+      {"void set(int v) { v = 7 }\nint x = 1\nprogram { set(x)\n}", "x", "1"},
+      {"int sign(int v) { if (v < 0) { return -1 }\n if (v > 0) { return 1 }\n return 0 }\n"
+       "int x\nprogram { x = sign(-4) * 100 + sign(0) * 10 + sign(9)\n}", "x", "-99"},
+      {"int fib(int n) { if (n < 2) { return n }\n return fib(n - 1) + fib(n - 2)\n}\n"
+       "int x\nprogram { if (fib(10) == 55) { x = 1 }\n}", "x", "1"},
+      {"float half(float v) { return v / 2 }\nfloat x\nprogram { x = half(5)\n}", "x", "2.5"},
+      // arrays of strings and nested array initialisers
+      {"string x\nprogram { string w[2] = { \"ab\", \"cd\" }\n x = w[1] + w[0]\n}", "x", "cdab"},
+      {"int x\nprogram { int m[2][2] = { 1, 2, 3, 4 }\n x = m[1][0] * 10 + m[0][1]\n}", "x", "32"},
+      {"int g[2][3]\nint x\nprogram { g[1][2] = 5\n x = g[1][2]\n}", "x", "5"},
       // classes: a member, a method and a constructor
       {"class Counter { int count\n int step\n void Counter() { step = 5 }\n"
        " int bump(int k) { count = count + k * step\n return count } }\n"
        "int x\nprogram { Counter c\n c = new Counter\n c.bump(1)\n x = c.bump(2) }",
        "x", "15"},
+      {"class Base { int v\n int get() { return v } }\nclass Derived : Base { int w }\n"
+       "int x\nprogram { Derived d\n d = new Derived\n d.v = 4\n d.w = 5\n x = d.get() + d.w\n}", "x", "9"},
+      {"class P { int v }\nint x\nprogram { P a\n P b\n a = new P\n b = new P\n a.v = 1\n b.v = 2\n"
+       " x = a.v * 10 + b.v\n}", "x", "12"},
   };
   for (const RunRow& r : rows) {
     SetUp();

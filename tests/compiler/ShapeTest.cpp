@@ -55,6 +55,11 @@ TEST_F(ShapeTest, BlocksBranchesAndBodies) {
   EXPECT_NE(body->FindVariableLocal("b"), nullptr);
   EXPECT_TRUE(body->m_asynchronous);
 
+  // A size that is a bare name is read as a number (0); an expression is computed.
+  CSgProgram* sizes = Compile("int a[n]\nint b[2*3]");
+  EXPECT_EQ(sizes->FindVariableLocal("a")->GetSize(), 0);
+  EXPECT_EQ(sizes->FindVariableLocal("b")->GetSize(), 6);
+
   CSgProgram* completed = Compile("completed { }");
   EXPECT_NE(completed->FindUserProgram("completed"), nullptr);
   EXPECT_EQ(reader->MessageCount(), 0) << Joined(Collect(1));

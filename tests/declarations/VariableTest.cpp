@@ -89,6 +89,19 @@ TEST_F(VariableTest, ArraysNestWithTheirElementTypes) {
   delete a;
 }
 
+TEST_F(VariableTest, ExpansionsMakeVariablesOfTheirOwn) {
+  ReadScript(
+      "mk(n) { variable { name { v } type { int } values { n } } }\n"
+      "mk(3)\n"
+      "mk(4)\n");
+  EXPECT_EQ(Value("v$mk_1"), "3");
+  EXPECT_EQ(Value("v$mk_2"), "4");
+  // An existing variable named by a block is used, not made again.
+  ReadScript("int e = 2\nvariable { name { e } values { 6 } }");
+  EXPECT_EQ(root->variables().Count(), 3);
+  EXPECT_EQ(Value("e"), "6");
+}
+
 TEST_F(VariableTest, InterfaceItemsAndRandomRanges) {
   ReadScript(
       "interface [in, \"Level\"] float level\n"

@@ -5,6 +5,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ActPrm;
 class CScriptReader;
@@ -25,6 +26,10 @@ struct ScrExprNode {
   CSgVariable* result = nullptr;  // the node's value after its actions ran
   CSgFunction* call = nullptr;    // a call node's stub
   std::unique_ptr<ScrExprNode> left, right;
+  // A method call's argument expressions, computed (and copied into named variables the call's
+  // text names instead) before the call.
+  std::vector<std::unique_ptr<ScrExprNode>> before;
+  std::vector<CSgVariable*> beforeInto;
   std::string callerFile;         // a call of pause(): where it stands
   int callerLine = -1;
 };

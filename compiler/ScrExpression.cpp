@@ -147,6 +147,31 @@ CSgVariable* ResolveName(ScrCompileContext& c, const std::string& name) {
   return nullptr;
 }
 
+// The arguments of a call, split at the commas outside parentheses, brackets and quotes.
+std::vector<std::string> SplitArguments(const std::string& s) {
+  std::vector<std::string> out;
+  int depth = 0;
+  bool quoted = false;
+  std::string cur;
+  for (char ch : s) {
+    if (ch == '"') quoted = !quoted;
+    if (!quoted) {
+      if (ch == '(' || ch == '[') ++depth;
+      else if (ch == ')' || ch == ']') --depth;
+      else if (ch == ',' && depth == 0) {
+        ScrTrimString(cur);
+        out.push_back(cur);
+        cur.clear();
+        continue;
+      }
+    }
+    cur += ch;
+  }
+  ScrTrimString(cur);
+  if (!cur.empty() || !out.empty()) out.push_back(cur);
+  return out;
+}
+
 bool IsPlainName(const std::string& s) {
   if (s.empty() || (s[0] >= '0' && s[0] <= '9')) return false;
   for (char ch : s)
@@ -231,6 +256,31 @@ Node CompileMember(ScrCompileContext& c, const std::string& member, const CSgVar
       return nullptr;
     }
     if (fn && fn->ReturnVariable()) *memberType = fn->ReturnVariable()->VarType();
+    // The runtime finds a method's arguments by name or reads them as literals: an argument
+    // expression is computed first into a variable of the program, and the call names that.
+    if (c.program) {
+      Node leaf = std::make_unique<ScrExprNode>();
+      std::string text = name + "(";
+      const size_t open = member.find('('), close = member.rfind(')');
+      bool first = true;
+      for (const std::string& a : SplitArguments(member.substr(open + 1, close > open ? close - open - 1 : 0))) {
+        std::string arg = a;
+        if (!a.empty() && !ScrIsQuotedString(a.c_str()) && !ScrIsConstant(a.c_str()) && !IsPlainName(a)) {
+          Node e = Compile(c, a);
+          if (!e) return nullptr;
+          CSgVariable* into = NewResult(c, e->result ? e->result->VarType() : 0);
+          arg = "_sysArg" + std::to_string(c.module->NextObjectIndex());
+          into->SetName(arg.c_str());
+          leaf->before.push_back(std::move(e));
+          leaf->beforeInto.push_back(into);
+        }
+        text += (first ? "" : ", ") + arg;
+        first = false;
+      }
+      leaf->result = NewString(c, text + ")");
+      leaf->result->AddFlags(SGVF_MEMBERTEXT);
+      return leaf;
+    }
   } else {
     CSgVariable* v = nullptr;
     for (CSgProgram* k = cls; k && !v && k->IsClass(); k = k->FatherProgram()) v = k->FindVariableLocal(member.c_str());
@@ -397,7 +447,12 @@ ActPrm* Action(int type, std::initializer_list<CSgVariable*> vars) {
 
 // Post-order; the recursion follows the tree, whose depth Compile bounded.
 void MakeActions(const ScrExprNode* n, ScrActionList& out) {
-  if (!n || !n->kind) return;
+  if (!n) return;
+  for (size_t i = 0; i < n->before.size(); ++i) {
+    MakeActions(n->before[i].get(), out);
+    out.push_back(Action(ACT_INDEX, {n->beforeInto[i], n->before[i]->result}));
+  }
+  if (!n->kind) return;
   switch (n->kind) {
     case '(': {
       ActPrm* a = Action(ACT_CALL, {});
@@ -564,35 +619,6 @@ CSgConditions* ScrCompileCondition(ScrCompileContext& c, const std::string& text
 }
 
 // --- calls ------------------------------------------------------------------------------------
-
-namespace {
-
-// The arguments of a call, split at the commas outside parentheses, brackets and quotes.
-std::vector<std::string> SplitArguments(const std::string& s) {
-  std::vector<std::string> out;
-  int depth = 0;
-  bool quoted = false;
-  std::string cur;
-  for (char ch : s) {
-    if (ch == '"') quoted = !quoted;
-    if (!quoted) {
-      if (ch == '(' || ch == '[') ++depth;
-      else if (ch == ')' || ch == ']') --depth;
-      else if (ch == ',' && depth == 0) {
-        ScrTrimString(cur);
-        out.push_back(cur);
-        cur.clear();
-        continue;
-      }
-    }
-    cur += ch;
-  }
-  ScrTrimString(cur);
-  if (!cur.empty() || !out.empty()) out.push_back(cur);
-  return out;
-}
-
-}  // namespace
 
 CSgFunction* ScrCompileCall(ScrCompileContext& c, const std::string& text) {
   if (!c.module) c.module = c.program ? c.program->Module() : c.reader->CurrentModule();

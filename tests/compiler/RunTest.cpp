@@ -114,7 +114,7 @@ TEST_F(RunTest, ProgramsComputeWhatTheLanguageSays) {
       // classes: a member, a method and a constructor
       {"class Counter { int count\n int step\n void Counter() { step = 5 }\n"
        " int bump(int k) { count = count + k * step\n return count } }\n"
-       "int x\nprogram { Counter c\n c = new Counter\n c.bump(1)\n x = c.bump(2) }",
+       "int x\nprogram { Counter c\n c = new Counter\n c.bump(1)\n x = c.bump(1 + 1) }",
        "x", "15"},
       {"class Base { int v\n int get() { return v } }\nclass Derived : Base { int w }\n"
        "int x\nprogram { Derived d\n d = new Derived\n d.v = 4\n d.w = 5\n x = d.get() + d.w\n}", "x", "9"},

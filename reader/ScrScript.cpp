@@ -159,7 +159,8 @@ int CScrScript::Dispatch(CScrStream* f, const std::string& token) {
   if (StartsWith(token, "class ") || StartsWith(token, "segment ")) return ReadClass(f, token);
   if (ScrStartsWithFunctionType(token) && token.find('(') != std::string::npos && token[0] != '(')
     return ReadTypedFunction(f, token);
-  if (ScrIsTopLevelDeclaration(token, ScriptReader()->CurrentModule())) return ScrReadDeclaration(ScriptReader(), f, token);
+  if (ScrIsTopLevelDeclaration(token, ScriptReader()->CurrentModule()))
+    return ScrReadDeclaration(ScriptReader(), f, token);
   //
   // A recognised word that matches no row is reported and its block skipped; reading goes on, so
   // that nothing after it is lost without a word.

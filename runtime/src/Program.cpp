@@ -15,13 +15,27 @@ int CSgMsg::m_maxID = 0;
 
 namespace {
 
-// Type texts compare without blanks and without a trailing '&'.
+// Type texts compare without blanks and without a trailing '&'. A whole parameter text
+// ("int a", "float &b", "Counter o") counts as its type: the last word is the name.
 std::string NormalType(const std::string& text) {
-  std::string t;
-  for (char c : text)
-    if (!std::isspace((unsigned char)c)) t += c;
-  if (!t.empty() && t.back() == '&') t.pop_back();
-  return t;
+  std::string t = text;
+  size_t end = t.find_last_not_of(" \t");
+  t = end == std::string::npos ? std::string() : t.substr(0, end + 1);
+  size_t blank = t.find_last_of(" \t");
+  if (blank != std::string::npos) {
+    std::string last = t.substr(blank + 1);
+    std::string type = t.substr(0, blank);
+    if (!last.empty() && last != "&" && (std::isalpha((unsigned char)last.back()) || last.back() == '_' ||
+                                         std::isdigit((unsigned char)last.back()))) {
+      // "float &b": the '&' belongs to the type
+      t = type + (last[0] == '&' ? "&" : "");
+    }
+  }
+  std::string out;
+  for (char c : t)
+    if (!std::isspace((unsigned char)c)) out += c;
+  if (!out.empty() && out.back() == '&') out.pop_back();
+  return out;
 }
 
 bool IsNumericType(const std::string& t) {
@@ -101,11 +115,27 @@ int CSgConditions::Evaluate() {
 // ---------------------------------------------------------------- instructions
 
 CSgInstruction::CSgInstruction(CSgProgram* program) : m_program(program) {
-  if (program && program->Module()) program->Module()->AdoptInstruction(this);
+  if (!program) return;
+  if (program->Module()) {
+    program->Module()->AdoptInstruction(this);
+  } else {
+    m_ownerProgram = program;
+    program->m_loose.emplace_back(this);
+  }
 }
 
 CSgInstruction::~CSgInstruction() {
   if (m_owner) m_owner->ReleaseInstruction(this);
+  if (m_ownerProgram) {
+    auto& loose = m_ownerProgram->m_loose;
+    for (auto& p : loose)
+      if (p.get() == this) {
+        (void)p.release();
+        std::swap(p, loose.back());
+        loose.pop_back();
+        break;
+      }
+  }
 }
 
 // Any change to an instruction makes every compiled program of the tree out of date.
@@ -165,7 +195,18 @@ CSgProgram::CSgProgram(int typeCode, CSgModule* module, const char* name) : CKvo
   SetModule(module);
 }
 
-CSgProgram::~CSgProgram() = default;
+// Loose instructions die with the program; they are told first, so they do not come back.
+CSgProgram::~CSgProgram() {
+  for (auto& i : m_loose) i->m_ownerProgram = nullptr;
+}
+
+void CSgProgram::TakeLoose(CSgProgram* from) {
+  for (auto& i : from->m_loose) {
+    i->m_ownerProgram = this;
+    m_loose.push_back(std::move(i));
+  }
+  from->m_loose.clear();
+}
 
 void CSgProgram::SetName(const char* name, int bIndex) {
   (void)bIndex;  // the collections follow renames by themselves
@@ -220,6 +261,7 @@ void CSgProgram::TakeFrom(CSgProgram* from) {
     if (f->m_father == from) f->m_father = this;
   }
   // Instructions made for `from` now run as part of this program.
+  TakeLoose(from);
   AddRefForVariables();
   from->AddRefForVariables();
 }
@@ -321,26 +363,37 @@ int CSgProgram::Execute() {
 
 int CSgProgram::Execute(CSgVm& vm) { return vm.Run(this); }
 
+// The chain of `from` refers to the variables, programs and functions of `from`, so they
+// move here with it (`from` is left empty, as callers delete it next). Those of this
+// program that the incoming ones replace (same name) are retired: kept alive for code
+// that still refers to them, but no longer found.
 void CSgProgram::CopyFrom(CSgProgram* from) {
   if (!from || from == this) return;
-  for (CKvoObject* o : from->m_variables.Objects()) {
-    auto* v = static_cast<CSgVariable*>(o);
-    auto copy = std::make_unique<CSgVariable>(v->TypeCode(), v->Name());
-    copy->CopyValueFrom(*v);
-    copy->SetFlags(v->Flags());
-    copy->SetModule(Module());
-    m_variables.Add(copy.release());
+  while (from->m_variables.Count() > 0) {
+    CSgVariable* v = from->m_variables.Remove(from->m_variables.At(0));
+    if (CSgVariable* old = m_variables.Find(v->Name()); old && *v->Name()) m_retired.emplace_back(m_variables.Remove(old));
+    m_variables.Add(v);
   }
-  while (from->m_programs.Count() > 0) AddUserProgram(from->m_programs.Remove(from->m_programs.At(0)));
+  while (from->m_programs.Count() > 0) {
+    CSgProgram* p = from->m_programs.Remove(from->m_programs.At(0));
+    m_programs.Add(p);
+    if (p->m_father == from) p->m_father = this;
+  }
   while (from->m_functions.Count() > 0) {
     CSgFunction* f = from->m_functions.Remove(from->m_functions.At(0));
+    if (CSgFunction* old = m_functions.Find(f->Name()); old && !f->IsStub()) m_retired.emplace_back(m_functions.Remove(old));
     if (f->OwnerProgram() == from) f->SetOwnerProgram(this);
-    AddFunction(f);
+    if (f->FatherProgram() == from) f->SetFatherProgram(this);
+    m_functions.Add(f);
   }
   m_head = from->m_head;
+  from->m_head = nullptr;
+  TakeLoose(from);
   m_ids = from->m_ids;
   m_asynchronous = from->m_asynchronous;
+  m_classState.reset();  // the members changed: new instances take the new defaults
   AddRefForVariables();
+  from->AddRefForVariables();
 }
 
 void CSgProgram::Clear() {

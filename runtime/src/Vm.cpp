@@ -424,6 +424,8 @@ struct SgVmEngine {
 
   // The program's compiled code, rebuilt when the program or any code of its tree changed.
   static SgCode* CodeFor(CSgVm& vm, CSgProgram* p) {
+    // The epoch is the tree's: a change to any instruction may change what this program's
+    // chain reaches (chains are shared and relinked freely), so any change recompiles.
     unsigned epoch = EpochOf(p->Module());
     if (p->m_code && !p->m_code->stale && p->m_code->epoch == epoch) return p->m_code.get();
     auto code = std::make_unique<SgCode>();
@@ -499,6 +501,9 @@ struct SgVmEngine {
     for (CSgProgram* k : chain) {
       SgClassState& st = StateOf(k);
       Activation a{k, st.activeTable, st.active, false};
+      // Already active (a method calling another method of its own instance): nothing
+      // moves. Otherwise the active instance's current values go back to its storage
+      // first, so that storage is always up to date for whoever reads it next.
       if (!(st.activeTable == table && st.active == h)) {
         if (CSgInstance* prev = Active(st))
           if (auto* s = prev->StorageOf(k)) Move(s->values, st.vars);
@@ -532,6 +537,8 @@ struct SgVmEngine {
   // A new instance: the defaults of every class of the chain; its "this" variables point
   // at it.
   static SgObjectHandle NewInstance(CSgInstanceTable& table, CSgProgram* cls) {
+    // The storage copies the defaults, not the class's variables: those may hold the
+    // values of whichever instance is active at the moment.
     auto inst = std::make_unique<CSgInstance>(cls);
     std::vector<CSgProgram*> chain;
     ClassChain(cls, chain);
@@ -571,8 +578,13 @@ struct SgVmEngine {
 
   // ---------------------------------------------------------------- calls
 
+  // Runs a program's code as a nested run (sub-programs, 2900, a stub's argument chain,
+  // a class's member initialisers). Break and return come back to the caller, which
+  // decides how far they reach.
   static int RunCode(CSgVm& vm, CSgProgram* p) {
     CSgVm::State& S = vm.S();
+    // Bounded here rather than by the C++ stack: every nested run passes through this
+    // function or Call, each of which counts one level.
     if (S.depth >= SG_VM_MAX_CALL_DEPTH) return Fail(vm, SGE_CALL_DEPTH, std::to_string(SG_VM_MAX_CALL_DEPTH), p);
     SgCode* code = CodeFor(vm, p);
     ++S.depth;
@@ -604,6 +616,9 @@ struct SgVmEngine {
       while (pool.size() < code->locals.size()) pool.push_back(std::make_unique<CSgVariable>());
       for (size_t i = 0; i < code->locals.size(); ++i) VA::CopyRaw(*pool[i], *code->locals[i]);
     }
+    // Arguments into parameters: by value an assignment in the parameter's type, by
+    // reference the parameter reads and writes the argument itself. Missing arguments
+    // leave their parameters as they are; surplus ones are not used.
     const auto& params = f->Parameters();
     for (size_t i = 0; i < params.size() && i < args.size(); ++i) {
       CSgVariable* p = params[i];
@@ -617,6 +632,8 @@ struct SgVmEngine {
         p->Assign(*a);
       }
     }
+    // A method on an instance: the class's variables take the instance's values for the
+    // call, and `self` tells calls inside whose class to look in for overrides.
     std::vector<Activation> acts;
     if (inst) {
       Enter(table, on, acts);
@@ -641,8 +658,10 @@ struct SgVmEngine {
       Leave(acts);
       S.self.pop_back();
     }
+    // The outer activation gets its locals back; only then the return value is written,
+    // because the stub's return variable may itself be one of those locals.
     if (save) {
-      auto& pool = S.saved[level];
+      auto& pool = S.saved[level];  // taken again: deeper calls may have grown `saved`
       for (size_t i = 0; i < code->locals.size(); ++i) VA::CopyRaw(*code->locals[i], *pool[i]);
     }
     if (value) retOut->Assign(*value);
@@ -658,6 +677,9 @@ struct SgVmEngine {
       int st = RunCode(vm, stub);
       if (st == ST_ERROR) return st;
     }
+    // Inside a method, a call of a method of the same class (or a parent) runs on the
+    // current instance: its variables are already loaded, and a virtual callee dispatches
+    // on that instance's class.
     CSgVm::State& S = vm.S();
     CSgInstanceTable* table = nullptr;
     SgObjectHandle on;
@@ -1077,11 +1099,14 @@ struct SgVmEngine {
         AssignFast(*op);
         SG_NEXT();
       }
+      // (result, a, b): a <- b, then result <- a, each converting into its own type.
       SG_OP(OP_ASSIGN3) {
         op->b->Assign(*op->c);
         op->a->Assign(*op->b);
         SG_NEXT();
       }
+      // Arithmetic: the integer fast path in line, everything else (reals, strings, mixed
+      // kinds, division by zero) through Arith.
       SG_OP(OP_ADD) {
         if (!IntArith<OP_ADD>(op) && Arith(vm, OP_ADD, op->a, op->b, op->c, prog) == ST_ERROR) SG_LEAVE(ST_ERROR);
         SG_FUSED_NEXT();
@@ -1102,6 +1127,7 @@ struct SgVmEngine {
         if (!IntDivide<OP_DIV>(op) && Arith(vm, OP_DIV, op->a, op->b, op->c, prog) == ST_ERROR) SG_LEAVE(ST_ERROR);
         SG_FUSED_NEXT();
       }
+      // Comparisons give a boolean; integers compare in line, the rest through Compare.
       SG_OP(OP_GT) {
         Comparison(op, OP_GT);
         SG_FUSED_NEXT();
@@ -1155,6 +1181,8 @@ struct SgVmEngine {
         SG_NEXT();
       }
       SG_OP(OP_SHORT) {
+        // The left operand decides: the result is that operand's truth, and the right
+        // operand's operations and the 507/508 are jumped over (target precomputed).
         bool left = op->b->GetBool();
         bool decides = op->aux == 0 ? !left : left;
         if (decides && op->target >= 0) {
@@ -1185,6 +1213,8 @@ struct SgVmEngine {
         SG_NEXT();
       }
       SG_OP(OP_DELETE) {
+        // The table forgets the instance; every variable holding it then reads as null,
+        // including an activation running a method on it (which is not written back).
         CSgVariable* var = VA::Resolve(op->a);
         if (CSgInstanceTable* t = var->InstanceTable()) t->Remove(var->InstanceHandle());
         var->SetInstance(nullptr, SgObjectHandle());
@@ -1212,6 +1242,7 @@ struct SgVmEngine {
         const char* name = SgActionTypeName(op->aux);
         return Fail(vm, SGE_NULL_OPERAND, name ? name : std::to_string(op->aux), prog);
       }
+      // Control. Backward jumps are where a loop comes round again: the budget is checked.
       SG_OP(OP_JUMP) {
         const SgOp* to = base + op->target;
         if (to < ip) SG_CHECK_BUDGET();
@@ -1230,6 +1261,8 @@ struct SgVmEngine {
         SG_NEXT();
       }
       SG_OP(OP_SUBPROG) {
+        // A sub-program is part of this code's flow: its return returns from here too, and
+        // its break leaves this code's innermost loop (or this code, outside any loop).
         SG_OUTCALL(RunCode(vm, static_cast<CSgProgram*>(op->p)));
         if (st == ST_ERROR || st == ST_RETURN) SG_LEAVE(st);
         if (st == ST_BREAK) {

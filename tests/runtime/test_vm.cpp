@@ -583,7 +583,7 @@ TEST(Vm, VirtualMethodsRunTheInstancesOverride) {
   }
 }
 
-TEST(Vm, ConditionsAndModuleConstants) {
+TEST(Vm, ConditionsConstantsAndFinds) {
   P b;
   CSgVariable* x = b.Int("x", 3);
   CSgConditions* c = b.Compare(ACT_GT, x, b.Int("", 2));
@@ -601,6 +601,51 @@ TEST(Vm, ConditionsAndModuleConstants) {
   EXPECT_EQ(k1, k2);
   EXPECT_NE(k1, k3);
   EXPECT_EQ(std::string(k1->Name()).rfind("CONSTVAR_", 0), 0u);
+  // Parameter lists compare by type, written alone or with the parameter's name.
+  P pc;
+  CounterClass counter(pc);
+  struct Row {
+    std::vector<std::string> params;
+    int flags;
+    bool found;
+  } rows[] = {{{"int"}, SG_FIND_EXACT, true},   {{"int k"}, SG_FIND_EXACT, true},
+              {{"int &k"}, SG_FIND_EXACT, true}, {{"float"}, SG_FIND_EXACT, false},
+              {{"float"}, SG_FIND_COMPATIBLE, true}, {{"string"}, SG_FIND_COMPATIBLE, false},
+              {{"int", "int"}, SG_FIND_COMPATIBLE, false}, {{}, SG_FIND_NAME_ONLY, true}};
+  for (const Row& r : rows) {
+    CSgFunction* same = nullptr;
+    EXPECT_EQ(counter.cls->FindFunctionLocal("add", r.params, r.flags, &same) != nullptr, r.found) << r.params.size();
+    EXPECT_NE(same, nullptr);
+  }
+  EXPECT_STREQ(counter.cls->FindFunction("get")->GetClassNameA(), "Counter");
+
+  // A class read again takes over the new one's members and code; the old members stay
+  // alive for code that still refers to them.
+  CSgVariable* oldV = counter.cls->FindVariableLocal("v");
+  CounterClass again(pc);
+  CSgVariable* newV = again.cls->FindVariableLocal("v");
+  counter.cls->CopyFrom(again.cls);
+  EXPECT_EQ(counter.cls->FindVariableLocal("v"), newV);
+  EXPECT_EQ(again.cls->VariableCount(), 0);
+  EXPECT_STREQ(oldV->Name(), "v");
+  EXPECT_EQ(counter.cls->FindFunction("add")->OwnerProgram(), counter.cls);
+
+  // Instructions of a program without a module belong to it and move with a merge.
+  {
+    CSgProgram loose, into;
+    auto* x = new CSgVariable(SGT_VARIABLE, "x");
+    loose.AddVariable(x);
+    auto* in = new CSgInstruction(&loose);
+    std::list<ActPrm*> acts{P::Act(ACT_ASSIGN, {x, pc.Int("", 9)})};
+    in->AddAction(acts);
+    SgFreeActions(acts);
+    loose.SetInstruction(in);
+    into.TakeFrom(&loose);
+    into.SetInstruction(in);
+    delete new CSgInstruction(&into);  // an explicit delete is allowed too
+    EXPECT_EQ(into.Execute(), SG_RUN_OK);
+    EXPECT_EQ(x->GetInt(), 9);
+  }
   EXPECT_EQ(GetCommanVarType(SGVT_INT, SGVT_FLOAT), SGVT_FLOAT);
   EXPECT_EQ(GetCommanVarType(SGVT_LONG, SGVT_BOOL), SGVT_LONG);
   EXPECT_EQ(GetCommanVarType(SGVT_DOUBLE, SGVT_STRING), SGVT_STRING);

@@ -14,7 +14,9 @@
 //
 // Ownership: instructions and conditions belong to the module of the program (or of the
 // conditions) they are made with; deleting one explicitly is also allowed and removes it
-// from the module. Chains never own each other, so a chain may be relinked, shared or
+// from the module. An instruction of a program without a module belongs to that program
+// (and moves with TakeFrom and CopyFrom); conditions made without a module belong to
+// whoever made them. Chains never own each other, so a chain may be relinked, shared or
 // detached (SetInstruction(nullptr)) freely. Variables, nested programs and functions
 // added to a program are owned by it.
 #pragma once
@@ -140,7 +142,9 @@ class CSgInstruction {
   friend class CSgModule;
   void Changed();
   CSgProgram* m_program;
-  CSgModule* m_owner = nullptr;  // the module that owns this instruction
+  CSgModule* m_owner = nullptr;        // the module that owns this instruction, or
+  CSgProgram* m_ownerProgram = nullptr;  // the program, when that has no module
+  friend class CSgProgram;
   CSgInstruction* m_next = nullptr;
   CSgConditions* m_conditions = nullptr;
   CSgInstruction* m_satisfied = nullptr;
@@ -250,9 +254,10 @@ class CSgProgram : public CKvoObject {
   // Runs in the given VM (its budget, its error record).
   int Execute(CSgVm& vm);
 
-  // Takes over a copy of another program's content: variables (values copied), the
-  // instruction chain (shared: instructions belong to modules) and the identifier string.
-  // Functions and nested programs move over from `from`.
+  // Takes over another program's content (a class or function read again): its chain, and
+  // with it the variables, nested programs and functions that chain uses, move here;
+  // `from` is left empty. Variables and functions of this program that the incoming ones
+  // replace by name stay alive for code that still uses them but are no longer found.
   void CopyFrom(CSgProgram* from);
   // Forgets the chain and deletes variables, nested programs and functions.
   void Clear();
@@ -276,6 +281,11 @@ class CSgProgram : public CKvoObject {
   std::string m_ids;
   std::unique_ptr<SgCode> m_code;
   std::unique_ptr<SgClassState> m_classState;  // a class's active instance and defaults
+  std::vector<std::unique_ptr<CKvoObject>> m_retired;  // replaced by CopyFrom
+  // Instructions made for this program while it has no module.
+  std::vector<std::unique_ptr<CSgInstruction>> m_loose;
+  void TakeLoose(CSgProgram* from);
+  friend class CSgInstruction;
   friend struct SgVmEngine;
 };
 

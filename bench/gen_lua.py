@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Writes a synthetic Lua 5.4 chunk of an exact size in bytes, the yardstick for the reader.
 
-    gen_lua.py SIZE_BYTES OUT [--seed N]
+    gen_lua.py SIZE_BYTES OUT [--seed N] [--programs]
 
 The shape follows the scenes of gen_scene.py: nested tables (1 to 4 deep) standing for modules,
 with Chinese and ASCII names, numbers, strings holding Chinese text, braces and commas, line
 comments and block comments, and functions whose bodies call one another. UTF-8, deterministic,
 padded to exactly SIZE_BYTES; `luac5.4 -p` accepts it.
+
+--programs writes the Lua twin of gen_scene.py --programs: the same loops, arrays, branches,
+calls and switches as global functions (one per block), and the classes as tables of methods.
 """
 
 import argparse
@@ -89,6 +92,83 @@ class Chunk:
         return "".join(out).encode("utf-8")
 
 
+class CodeChunk:
+    """The Lua form of gen_scene.py's program blocks and classes (same shapes, same sizes)."""
+
+    def __init__(self, rng):
+        self.rng = rng
+        self.serial = 0
+
+    def program(self):
+        r = self.rng
+        self.serial += 1
+        n = self.serial
+        k = r.randint(4, 16)
+        return (f"function program_{n}()\n"
+                f"  local i = 0\n"
+                f"  local acc = {{}}\n"
+                f"  for j = 0, {k - 1} do\n"
+                f"    acc[j] = j * {r.randint(2, 9)} + {r.randint(1, 99)}\n"
+                f"    i = j + 1\n"
+                f"  end\n"
+                f"  while i > 0 do\n"
+                f"    i = i - 1\n"
+                f"    if acc[i] > {r.randint(10, 90)} and i ~= {r.randint(0, 3)} then\n"
+                f"      g_total = g_total + add2(i, {r.randint(1, 9)})\n"
+                f"    else\n"
+                f"      break\n"
+                f"    end\n"
+                f"  end\n"
+                f"  local sw = i % 3\n"
+                f"  if sw == 0 then\n"
+                f"    g_total = g_total - {n % 97}\n"
+                f"  else\n"
+                f"    g_total = g_total + 1\n"
+                f"  end\n"
+                f"end\n")
+
+    def klass(self):
+        self.serial += 1
+        n = self.serial
+        return (f"Counter_{n} = {{}}\n"
+                f"Counter_{n}.__index = Counter_{n}\n"
+                f"function Counter_{n}.new()\n"
+                f"  local self = setmetatable({{ count = 0, step = 0 }}, Counter_{n})\n"
+                f"  self.step = {self.rng.randint(1, 9)}\n"
+                f"  return self\n"
+                f"end\n"
+                f"function Counter_{n}:bump(k)\n"
+                f"  self.count = self.count + k * self.step\n"
+                f"  return self.count\n"
+                f"end\n")
+
+    def piece(self):
+        return (self.program() if self.rng.random() < 0.8 else self.klass()).encode("utf-8")
+
+
+def generate_programs(size, seed):
+    c = CodeChunk(random.Random(seed))
+    head = ("-- 合成场景 -- program blocks for the compile benchmark (bench/gen_lua.py --programs).\n"
+            "g_total = 0\n"
+            "local function add2(a, b)\n  return a + b\nend\n").encode("utf-8")
+    tail = b"return g_total\n"
+    body = [head]
+    total = len(head)
+    limit = size - len(tail) - 16
+    while True:
+        p = c.piece()
+        if total + len(p) > limit:
+            break
+        body.append(p)
+        total += len(p)
+    pad = size - total - len(tail)
+    body.append(b"--" + b"." * (pad - 3) + b"\n" if pad >= 3 else b"\n" * pad)
+    body.append(tail)
+    data = b"".join(body)
+    assert len(data) == size, (len(data), size)
+    return data
+
+
 def generate(size, seed):
     c = Chunk(random.Random(seed))
     head = ("-- 合成场景 -- a synthetic Lua chunk for the benchmark (bench/gen_lua.py).\n"
@@ -120,9 +200,10 @@ def main(argv):
     ap.add_argument("size", type=int)
     ap.add_argument("out")
     ap.add_argument("--seed", type=int, default=20240611)
+    ap.add_argument("--programs", action="store_true")
     a = ap.parse_args(argv)
     with open(a.out, "wb") as f:
-        f.write(generate(a.size, a.seed))
+        f.write(generate_programs(a.size, a.seed) if a.programs else generate(a.size, a.seed))
 
 
 if __name__ == "__main__":

@@ -19,6 +19,9 @@ The output is UTF-8 and deterministic (fixed seed). It is padded to exactly SIZE
 --no-skipped leave out the blocks of not-yet-readable keywords. The reader reports the first of
              them as an invalid keyword and records nothing after the first error, so this
              variant is what shows that the rest of the text reads without a message.
+--programs   only code: `program` blocks (loops, arrays, calls, switches), classes with members
+             and methods, and typed functions; the compile benchmark reads it next to the Lua
+             that gen_lua.py --programs writes for the same seed.
 --stats      print "modules=N calls=N skipped=N bytes=N" on standard output: N modules is what
              `scrread --dump tree` must list below the root.
 """
@@ -34,7 +37,8 @@ WORDS = ["开启", "关闭", "阀门", "start", "stop", "流量", "pressure", "�
 
 
 class Scene:
-    def __init__(self, rng, one_line, skipped):
+    def __init__(self, rng, one_line, skipped, programs_only=False):
+        self.programs_only = programs_only
         self.rng = rng
         self.one_line = one_line
         self.skipped = skipped
@@ -175,6 +179,80 @@ class Scene:
         self.line(d + 1, "module m { define { K 1 } }", "the second module of a call")
         self.line(d, "}")
 
+    # --- code -------------------------------------------------------------------------------
+
+    def code_prelude(self, d):
+        """The functions and globals every program block of the scene uses."""
+        self.line(d, "int g_total = 0")
+        self.line(d, "int add2(int a, int b)")
+        self.line(d, "{")
+        self.line(d + 1, "return a + b")
+        self.line(d, "}")
+
+    def program(self, d):
+        """A program block: a counted loop filling an array, a while loop with if/else and
+        break, a call of a typed function and a switch."""
+        r = self.rng
+        n = self.next_id()
+        k = r.randint(4, 16)
+        self.line(d, "program")
+        self.line(d, "{", self.maybe_note())
+        self.line(d + 1, f"int i = 0")
+        self.line(d + 1, f"int acc[{k}]")
+        self.line(d + 1, f"for (i = 0; i < {k}; i = i + 1)")
+        self.line(d + 1, "{")
+        self.line(d + 2, f"acc[i] = i * {r.randint(2, 9)} + {r.randint(1, 99)}")
+        self.line(d + 1, "}")
+        self.line(d + 1, "while (i > 0)")
+        self.line(d + 1, "{")
+        self.line(d + 2, "i = i - 1")
+        self.line(d + 2, f"if (acc[i] > {r.randint(10, 90)} && i != {r.randint(0, 3)})")
+        self.line(d + 2, "{")
+        self.line(d + 3, f"g_total = g_total + add2(i, {r.randint(1, 9)})")
+        self.line(d + 2, "}")
+        self.line(d + 2, "else")
+        self.line(d + 2, "{")
+        self.line(d + 3, "break")
+        self.line(d + 2, "}")
+        self.line(d + 1, "}")
+        self.line(d + 1, "switch (i % 3)")
+        self.line(d + 1, "{")
+        self.line(d + 2, "case 0:")
+        self.line(d + 2, "{")
+        self.line(d + 3, f"g_total = g_total - {n % 97}")
+        self.line(d + 2, "}")
+        self.line(d + 2, "break")
+        self.line(d + 2, "default:")
+        self.line(d + 2, "{")
+        self.line(d + 3, "g_total = g_total + 1")
+        self.line(d + 2, "}")
+        self.line(d + 1, "}")
+        self.line(d, "}")
+
+    def klass(self, d):
+        """A class with two members, a constructor and a method."""
+        n = self.next_id()
+        self.line(d, f"class Counter_{n}")
+        self.line(d, "{")
+        self.line(d + 1, "int count")
+        self.line(d + 1, "int step")
+        self.line(d + 1, f"void Counter_{n}()")
+        self.line(d + 1, "{")
+        self.line(d + 2, f"step = {self.rng.randint(1, 9)}")
+        self.line(d + 1, "}")
+        self.line(d + 1, "int bump(int k)")
+        self.line(d + 1, "{")
+        self.line(d + 2, "count = count + k * step")
+        self.line(d + 2, "return count")
+        self.line(d + 1, "}")
+        self.line(d, "}")
+
+    def code_chunk(self, d):
+        if self.rng.random() < 0.8:
+            self.program(d)
+        else:
+            self.klass(d)
+
     def call(self, d):
         if self.one_line:
             return
@@ -182,8 +260,13 @@ class Scene:
         self.line(d, f"outer(FnA_{n}, 函数B_{n})")
 
     def chunk(self, d):
+        if self.programs_only:
+            self.code_chunk(d)
+            return
         p = self.rng.random()
-        if p < 0.62:
+        if p < 0.03:
+            self.code_chunk(d)
+        elif p < 0.62:
             self.module(d, self.rng.randint(0, 3))
         elif p < 0.74:
             self.define(d)
@@ -215,19 +298,23 @@ class Scene:
         return "".join(out).encode("utf-8")
 
 
-def generate(size, one_line, skipped, seed):
-    s = Scene(random.Random(seed), one_line, skipped)
+def generate(size, one_line, skipped, seed, programs_only=False):
+    s = Scene(random.Random(seed), one_line, skipped, programs_only)
     if not one_line:
         s.comment(0, "' 合成场景 -- a synthetic scene for the benchmark (bench/gen_scene.py).")
     s.line(0, "script")
     s.line(0, "{")
     s.line(1, "version { 1.25 }")
-    s.line(1, "define { N 3 }")
-    s.line(1, "define { R 2.5 }")
-    # The functions before the background: in the current reader a background followed on the
-    # same line by a call-shaped word reads a wrong colour count (matters for --one-line).
-    s.functions(1)
-    s.background(1)
+    if programs_only:
+        s.code_prelude(1)
+    else:
+        s.line(1, "define { N 3 }")
+        s.line(1, "define { R 2.5 }")
+        # The functions before the background: in the current reader a background followed on
+        # the same line by a call-shaped word reads a wrong colour count (matters for --one-line).
+        s.functions(1)
+        s.code_prelude(1)
+        s.background(1)
     head = s.render(0)
     body = [head]
     total = len(head)
@@ -238,7 +325,7 @@ def generate(size, one_line, skipped, seed):
     limit = size - len(tail) - 64  # room for the pad
     while True:
         mark = len(s.lines)
-        if total >= next_call:
+        if total >= next_call and not programs_only:
             s.call(1)
             next_call += interval
         else:
@@ -288,8 +375,9 @@ def main(argv):
     ap.add_argument("--no-skipped", action="store_true")
     ap.add_argument("--seed", type=int, default=20240611)
     ap.add_argument("--stats", action="store_true")
+    ap.add_argument("--programs", action="store_true")
     a = ap.parse_args(argv)
-    data, s = generate(a.size, a.one_line, not a.no_skipped, a.seed)
+    data, s = generate(a.size, a.one_line, not a.no_skipped, a.seed, a.programs)
     with open(a.out, "wb") as f:
         f.write(data)
     if a.stats:

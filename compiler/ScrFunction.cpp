@@ -1,5 +1,7 @@
 #include "compiler/ScrFunction.h"
 
+#include "declarations/ScrVariable.h"
+
 #include <cstring>
 #include <memory>
 
@@ -212,6 +214,11 @@ int CScrFunction::Read(CScrStream* f) {
     }
     if (ScrIsModuleToken(tok, &name)) {
       if (!ScrReadModuleBlock(ScriptReader(), f, name)) return 0;
+    } else if (tok == "variable") {
+      // A variable of the body: named with the expansion's instance suffix, filed by the caller.
+      CScrVariable v(ScriptReader());
+      if (!ReadNested(v, f)) return 0;
+      if (CKvoObject* o = v.TakeObject()) m_objects.push_back(o);
     } else if (r && ScrIsCallShaped(tok.c_str()) && !ScrStartsWithFunctionType(tok)) {
       if (!ScrDefineOrCallFunction(ScriptReader(), f, tok, &m_filed, false)) return 0;
     } else if (r) {

@@ -5,8 +5,10 @@
 #include <memory>
 #include <unordered_map>
 
+#include "compiler/ScrCompile.h"
 #include "compiler/ScrFunction.h"
 #include "declarations/ScrCoord.h"
+#include "declarations/ScrVariable.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
@@ -17,6 +19,7 @@
 #include "sg/Gfx.h"
 #include "sg/Kvo.h"
 #include "sg/Module.h"
+#include "sg/Program.h"
 #include "sg/View.h"
 
 long CScrScript::m_totalTick = 0;
@@ -73,7 +76,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"background", &CScrScript::ReadBackground},
       {"include", &CScrScript::ReadInclude},
       {"quick", nullptr},
-      {"variable", nullptr},
+      {"variable", &CScrScript::ReadVariable},
       {"coord", &CScrScript::ReadGeometry},
       {"check_coord", &CScrScript::ReadGeometry},
       {"screw", &CScrScript::ReadGeometry},
@@ -92,7 +95,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"define", &CScrScript::ReadDefine},
       {"import", &CScrScript::ReadImport},
       {"zrect", &CScrScript::ReadZRect},
-      {"program", nullptr},
+      {"program", &CScrScript::ReadProgram},
       {"trigger", nullptr},
       {"check_trigger", nullptr},
       {"timer", nullptr},
@@ -153,8 +156,13 @@ int CScrScript::Dispatch(CScrStream* f, const std::string& token) {
   // Shapes rather than words: script functions, classes, typed functions, declarations.
   if (ScrIsCallShaped(token.c_str()) && !ScrStartsWithFunctionType(token))
     return ReadScriptFunction(f, token);
-  // Class declarations, typed function definitions and variable declarations are compiled by the
-  // program compiler; until it is part of the build they are reported like any other unknown word.
+  // Classes, typed function definitions (compiled into the module's "local" program) and typed
+  // declarations, in this order: `int f(int a)` is a function, `int a` a declaration.
+  if (StartsWith(token, "class ") || StartsWith(token, "segment ")) return ReadClass(f, token);
+  if (ScrStartsWithFunctionType(token) && token.find('(') != std::string::npos && token[0] != '(')
+    return ReadTypedFunction(f, token);
+  if (ScrIsTopLevelDeclaration(token, ScriptReader()->CurrentModule()))
+    return ScrReadDeclaration(ScriptReader(), f, token);
   //
   // A recognised word that matches no row is reported and its block skipped; reading goes on, so
   // that nothing after it is lost without a word.
@@ -384,6 +392,31 @@ int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
   m_totalTick = savedTick;
   outer->LeaveBlock();
   return result;
+}
+
+// variable { ... }: the variable it made is filed in the current module.
+int CScrScript::ReadVariable(CScrStream* f, const std::string&) {
+  CScrVariable r(ScriptReader());
+  int result = ReadNested(r, f);
+  if (CKvoObject* v = r.TakeObject())
+    if (!ScriptReader()->AddObject(v)) delete v;
+  return result;
+}
+
+// program { ... }: the compiled program is kept in this block's objects; its module owns it.
+int CScrScript::ReadProgram(CScrStream* f, const std::string&) {
+  CSgProgram* program = nullptr;
+  int result = ScrReadProgramBlock(ScriptReader(), f, &program);
+  if (program) m_objects.push_back(program);
+  return result;
+}
+
+int CScrScript::ReadClass(CScrStream* f, const std::string& token) {
+  return ScrReadClassDefinition(ScriptReader(), f, token, &m_objects);
+}
+
+int CScrScript::ReadTypedFunction(CScrStream* f, const std::string& token) {
+  return ScrReadFunctionDefinition(ScriptReader(), f, token, &m_objects);
 }
 
 int CScrScript::ReadScriptFunction(CScrStream* f, const std::string& token) {

@@ -49,6 +49,10 @@ class SCR_API CScrScript : public CScrObject {
   int ReadZRect(CScrStream* f, const std::string& token);
   int ReadInclude(CScrStream* f, const std::string& token);
   int ReadScriptFunction(CScrStream* f, const std::string& token);
+  int ReadVariable(CScrStream* f, const std::string& token);
+  int ReadProgram(CScrStream* f, const std::string& token);
+  int ReadClass(CScrStream* f, const std::string& token);
+  int ReadTypedFunction(CScrStream* f, const std::string& token);
 
   // Model and data files and settings (reader/ScrFile.h).
   int ReadFile(CScrStream* f, const std::string& token);

@@ -73,6 +73,12 @@ void CObjectListBase::IndexName(CKvoObject* obj, const std::string& name) {
   // Keep each name's objects in list order, so the first added wins even after renames.
   std::vector<CKvoObject*>& same = m_byName[name];
   std::uint64_t seq = m_entries.at(obj).seq;
+  // An object added last goes last: no scan, so that many objects of one name (the nameless
+  // programs and temporaries of compiled code) are listed in linear time.
+  if (same.empty() || m_entries.at(same.back()).seq < seq) {
+    same.push_back(obj);
+    return;
+  }
   auto pos = std::find_if(same.begin(), same.end(), [&](CKvoObject* o) { return m_entries.at(o).seq > seq; });
   same.insert(pos, obj);
 }

@@ -87,12 +87,6 @@ TEST(CliUsage, CommandsOptionsAndExitCodes) {
   EXPECT_EQ(r.out.substr(8).find_first_not_of("0123456789."), r.out.size() - 9) << r.out;
   EXPECT_EQ(r.out.back(), '\n');
 
-  for (const char* cmd : {"run"}) {
-    r = RunScrread({cmd, Fixture("clean.scr")});
-    EXPECT_EQ(r.status, 2) << cmd;
-    EXPECT_NE(r.err.find("not available yet"), std::string::npos) << r.err;
-    EXPECT_TRUE(r.out.empty());
-  }
 }
 
 TEST(CliRead, CleanFileExitsZeroWithSummary) {

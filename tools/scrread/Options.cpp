@@ -80,6 +80,12 @@ bool ApplyModule(Options& o, const std::string& v) {
   return !v.empty() && v.find(':') == std::string::npos;
 }
 
+bool ApplyMaxSteps(Options& o, const std::string& v) {
+  if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 18) return false;
+  o.maxSteps = std::stoll(v);
+  return true;
+}
+
 const ValueOption kValueOptions[] = {
     {"--dump", ApplyDump, "none, tree, json or dot"},
     {"--format", ApplyFormat, "gcc, pretty, json, sarif or raw"},
@@ -92,6 +98,7 @@ const ValueOption kValueOptions[] = {
     {"--explain", ApplyExplain, "a message code (see --list-codes)"},
     {"--ignore", ApplyIgnore, "message codes, separated by commas"},
     {"--entry", ApplyEntry, "script names, separated by commas"},
+    {"--max-steps", ApplyMaxSteps, "a whole number, 0 for no bound"},
 };
 
 // The flags that have a one-letter form; they may be combined behind one '-'.
@@ -187,7 +194,8 @@ const char* UsageText() {
          "Commands:\n"
          "  read     read the scripts (the default): grammar check, then the reader\n"
          "  check    the grammar check alone: blocks, braces, keywords allowed inside each block\n"
-         "  run      read and run the compiled programs (not available yet)\n"
+         "  run      read, then run each top-level program block once, in order, and print\n"
+         "           the root module's variables (with --dump, the dump after the run)\n"
          "\n"
          "Options:\n"
          "  --dump none|tree|json|dot   print what was built on standard output (default none)\n"
@@ -206,6 +214,8 @@ const char* UsageText() {
          "  --explain CODE              what a message code means, with an example and its fix\n"
          "  --list-codes                every message code with its message\n"
          "  --entry NAME,...            in a directory, read only these top-level scripts\n"
+         "  --max-steps N               run: operations each program may execute (default\n"
+         "                              100000000; 0 for no bound)\n"
          "  --no-check                  skip the grammar check\n"
          "  --no-model                  do not load models\n"
          "  -q, --quiet                 no summary line\n"
@@ -215,5 +225,5 @@ const char* UsageText() {
          "FILE '-' reads the script from standard input; a directory, every .scr file under it.\n"
          "Defaults come from scrread.toml or .scrread.toml, looked for from here upward\n"
          "(workdir, encoding, ignore, entry).\n"
-         "Exit status: 0 clean, 1 a script had errors, 2 usage or I/O error.\n";
+         "Exit status: 0 clean, 1 a script had errors (or a run failed), 2 usage or I/O error.\n";
 }

@@ -20,6 +20,7 @@ struct Options {
   std::string workdir;   // empty: the reader's default
   std::string trace;     // empty: no line trace
   std::string module = "main";
+  long long maxSteps = -1;  // run: the VM's step budget per program (-1: the VM's default, 0: none)
   bool quiet = false;
   bool all = false;  // also the messages the first-error rule holds back
   bool werror = false;               // warnings fail the run as errors do

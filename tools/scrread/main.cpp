@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,12 +21,14 @@
 #include "Options.h"
 #include "Report.h"
 #include "SourceLines.h"
+#include "compiler/ScrRun.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrPath.h"
 #include "reader/ScrText.h"
 #include "reader/ScriptReader.h"
 #include "sg/Gfx.h"
 #include "sg/Module.h"
+#include "sg/Variable.h"
 
 #ifndef SCRREAD_VERSION
 #define SCRREAD_VERSION "unknown"
@@ -109,6 +112,36 @@ std::vector<std::string> ExpandFiles(const std::vector<std::string>& given, cons
     }
     std::sort(found.begin(), found.end());
     out.insert(out.end(), found.begin(), found.end());
+  }
+  return out;
+}
+
+// What the root module's variables hold after a run: "name = value", arrays as {a, b}.
+void AppendValue(std::string& out, const CSgVariable* v, int depth) {
+  if (v->IsArray() && depth < 64) {
+    out += '{';
+    for (int i = 0; i < v->GetSize(); ++i) {
+      if (i) out += ", ";
+      if (const CSgVariable* e = v->Element(i)) AppendValue(out, e, depth + 1);
+    }
+    out += '}';
+  } else if (v->VarType() == SGVT_STRING) {
+    out += '"';
+    out += v->GetString();
+    out += '"';
+  } else {
+    out += v->GetString();
+  }
+}
+
+std::string RunVariables(const CSgModule& root) {
+  std::string out;
+  for (int i = 0; i < root.variables().Count(); ++i) {
+    const CSgVariable* v = root.variables().At(i);
+    out += v->Name();
+    out += " = ";
+    AppendValue(out, v, 0);
+    out += '\n';
   }
   return out;
 }
@@ -209,10 +242,6 @@ int main(int argc, char** argv) {
   }
   if (opts.listCodes) return ListCodes();
   if (!opts.explain.empty()) return Explain(opts.explain);
-  if (opts.command == Command::Run) {
-    std::fprintf(stderr, "scrread: the 'run' command is not available yet\n");
-    return kExitUsage;
-  }
 
   // A relative work directory is the user's, relative to where scrread was started; the library
   // would take it relative to its own directory.
@@ -309,6 +338,22 @@ int main(int argc, char** argv) {
   }
 
   // The dump goes out first: on a terminal the summary then stands last, under it.
+  // run: the program blocks of each file that read without an error, in order; what the root
+  // module's variables hold afterwards is printed (or dumped) below.
+  bool runFailed = false;
+  if (opts.command == Command::Run) {
+    const long long budget = opts.maxSteps == 0 ? std::numeric_limits<long long>::max() : opts.maxSteps;
+    for (size_t i = 0; i < readers.size() && !runFailed; ++i) {
+      ScrRunResult r = ScrRunPrograms(readers[i].get(), budget);
+      if (!r.ok) {
+        runFailed = true;
+        std::fprintf(stderr, "%s: error: run-time error in '%s': %s\n", reports[i].shown.c_str(),
+                     r.program.c_str(), r.error.c_str());
+      }
+    }
+    if (opts.dump == DumpKind::None) std::fputs(RunVariables(*root).c_str(), stdout);
+  }
+
   switch (opts.dump) {
     case DumpKind::None: break;
     case DumpKind::Json: std::fputs(DumpJson(reports, *root, opts.all).c_str(), stdout); break;
@@ -326,6 +371,7 @@ int main(int argc, char** argv) {
   if (!opts.trace.empty()) SgSetTraceTarget(nullptr, 0);
 
   if (ioError) return kExitUsage;
+  if (runFailed) return kExitScriptErrors;
   for (const FileReport& r : reports) {
     if (r.result == 0) return kExitScriptErrors;
     for (const Diagnostic& d : r.diagnostics) {

@@ -9,7 +9,7 @@
 #include "compiler/ScrCompile.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrValues.h"
-#include "reader/ScrKeywordTable.h"
+#include "lexer/ScrKeywordTable.h"
 #include "reader/ScriptReader.h"
 #include "sg/Gfx.h"
 #include "sg/Module.h"
@@ -368,12 +368,13 @@ bool ScrIsTopLevelDeclaration(const std::string& token, CSgModule* module) {
   for (const char* w : kDeclarationWords)
     if (StartsWith(token, w)) return true;
   if (StartsWith(token, "interface ") || StartsWith(token, "interface[")) return true;
-  // Any other "Type name" whose type is no keyword declares an object of a class (reported when
-  // the module knows no such class).
-  (void)module;
+  // Any other "Type name" declares an object when its type names a class the module knows. A word
+  // that names none stays what the dispatcher calls any unknown word with a blank: an invalid
+  // keyword, reported and skipped (a misspelt keyword must not turn into a declaration).
   size_t blank = token.find(' ');
-  if (blank == std::string::npos || !ScrIsDeclaration(token.c_str())) return false;
-  return !ScrIsKeyword(token.substr(0, blank).c_str());
+  if (!module || blank == std::string::npos || !ScrIsDeclaration(token.c_str())) return false;
+  const std::string type = token.substr(0, blank);
+  return !ScrIsKeyword(type.c_str()) && module->FindClass(type.c_str()) != nullptr;
 }
 
 int ScrReadDeclaration(CScriptReader* reader, CScrStream* f, const std::string& token) {

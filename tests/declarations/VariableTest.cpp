@@ -126,7 +126,8 @@ TEST_F(VariableTest, FaultsAreReported) {
       {"interface [in float x", "缺少']'"},
       {"int a[3", "缺少']'"},
       {"string s[2] = { a, b }", "少了双引号"},
-      {"class P { }\nP o\nNoSuch z", "找不到预定义的类 'NoSuch'"},
+      {"class P { }\nP o\ninterface NoSuch z", "找不到预定义的类 'NoSuch'"},
+      {"class P { }\nP o\nNoSuch z", "无效关键字 'NoSuch z'"},
   };
   for (const FailRow& r : rows) {
     SetUp();

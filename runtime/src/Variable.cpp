@@ -463,6 +463,16 @@ void CSgVariable::CopyValueFrom(const CSgVariable& from) {
   const CSgVariable& src = *from.Target();
   CSgVariable& dst = *Target();
   if (&src == &dst) return;
+  // One array may hold the other (`m = m[1]`, `m[1] = m`): copying in place would free the source
+  // while it is read, or grow it while it is walked. Such copies go through a private snapshot.
+  if (!src.m_elements.empty() && !dst.m_elements.empty() && !m_copying) {
+    CSgVariable snapshot(src.TypeCode(), src.Name());
+    snapshot.CopyValueFrom(src);  // the snapshot is new: nothing can alias it
+    dst.m_copying = true;
+    dst.CopyValueFrom(snapshot);
+    dst.m_copying = false;
+    return;
+  }
   struct Pending {
     CSgVariable* dst;
     const CSgVariable* src;

@@ -111,6 +111,10 @@ TEST_F(RunTest, ProgramsComputeWhatTheLanguageSays) {
       {"string x\nprogram { string w[2] = { \"ab\", \"cd\" }\n x = w[1] + w[0]\n}", "x", "cdab"},
       {"int x\nprogram { int m[2][2] = { 1, 2, 3, 4 }\n x = m[1][0] * 10 + m[0][1]\n}", "x", "32"},
       {"int g[2][3]\nint x\nprogram { g[1][2] = 5\n x = g[1][2]\n}", "x", "5"},
+      // an array assigned a part of itself, or into a part of itself (found by the fuzzer: the copy
+      // freed its source while reading it)
+      {"int x\nprogram { int m[2][2] = { 1, 2, 3, 4 }\n m = m[1]\n x = m[0] * 10 + m[1]\n}", "x", "34"},
+      {"int x\nprogram { int m[2][2] = { 1, 2, 3, 4 }\n m[0] = m\n x = m[1][1] * 10 + m[1][0]\n}", "x", "43"},
       // classes: a member, a method and a constructor
       {"class Counter { int count\n int step\n void Counter() { step = 5 }\n"
        " int bump(int k) { count = count + k * step\n return count } }\n"

@@ -161,6 +161,7 @@ class CSgVariable : public CKvoObject {
   std::vector<std::unique_ptr<CSgVariable>> m_elements;
   int m_kind = SGVK_VALUE;
   bool m_owns = false;
+  bool m_copying = false;  // CopyValueFrom is copying from a snapshot into this variable
   int m_flags = 0;
   CSgInstanceTable* m_table = nullptr;
   SgObjectHandle m_handle;

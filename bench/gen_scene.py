@@ -105,7 +105,7 @@ class Scene:
             return
         r = self.rng
         n = self.next_id()
-        kind = r.choice(["button", "animation", "variable"])
+        kind = r.choice(["button", "animation", "table"])
         if kind == "button":
             self.line(d, "button")
             self.line(d, "{")
@@ -137,7 +137,7 @@ class Scene:
             self.line(d, "}")
         else:
             vals = ", ".join(f"{r.randint(0, 99)}.{r.randint(0, 9)}" for _ in range(r.randint(4, 16)))
-            self.line(d, f"variable {{ name {{ v{n} }} type {{ float }} values {{ {vals} }} "
+            self.line(d, f"table {{ name {{ v{n} }} type {{ float }} values {{ {vals} }} "
                          f"size {{ 4 }} text {{ {self.text_string()} }} }}", self.maybe_note())
 
     def module(self, d, depth_left):
@@ -362,7 +362,7 @@ def count_kept(s):
         elif code.startswith("outer(F"):
             calls += 1
             modules += 2
-        elif code.startswith(("button", "animation", "variable {")):
+        elif code.startswith(("button", "animation", "table {")):
             skipped += 1
     return modules, calls, skipped
 

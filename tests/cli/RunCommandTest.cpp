@@ -20,6 +20,8 @@ TEST(CliRun, ProgramsRunAndVariablesPrint) {
       {{"run", "--no-check", "--max-steps", "1000", Fixture("run-forever.scr")}, 1, "n = ",
        "run-forever.scr: error: run-time error"},
       {{"run", "--max-steps", "many", Fixture("run.scr")}, 2, "", "--max-steps"},
+      // The bundled example: names and texts come out in UTF-8, and only plain variables print.
+      {{"run", std::string(SCR_EXAMPLES_DIR) + "/pump.scr"}, 0, "running = 1\nflow = {12.5, 25}\n流量上限 = 40\n", ""},
   };
   for (const RunRow& r : rows) {
     RunResult res = RunScrread(r.args);

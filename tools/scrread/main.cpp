@@ -127,7 +127,7 @@ void AppendValue(std::string& out, const CSgVariable* v, int depth) {
     out += '}';
   } else if (v->VarType() == SGVT_STRING) {
     out += '"';
-    out += v->GetString();
+    out += ScrGbkToUtf8(v->GetString());  // the runtime holds GBK; the tool speaks UTF-8
     out += '"';
   } else {
     out += v->GetString();
@@ -138,7 +138,9 @@ std::string RunVariables(const CSgModule& root) {
   std::string out;
   for (int i = 0; i < root.variables().Count(); ++i) {
     const CSgVariable* v = root.variables().At(i);
-    out += v->Name();
+    // Plain variables hold values; coordinates and their kin are shown by the dumps.
+    if (v->TypeCode() != SGT_VARIABLE) continue;
+    out += ScrGbkToUtf8(v->Name());
     out += " = ";
     AppendValue(out, v, 0);
     out += '\n';

@@ -320,4 +320,33 @@ TEST(CliDump, FunctionsBackgroundAndRectangles) {
   EXPECT_EQ(j["scene"]["zrects"][0]["size"][1].number, 4);
 }
 
+// Macros: the first definition of a name is the one shown, with where it stands, also when it
+// stands in an included file; a later definition of the name changes nothing.
+TEST(CliDump, MacrosWithWhereTheyAreDefined) {
+  TempDir dir;
+  dir.WriteBytes("inc.scr", "script {\n  define { K 2.75 }\n  define { N 9 }\n}\n");
+  const std::string f = dir.WriteBytes(
+      "m.scr", "script {\n  define { N -3 }\n  include { inc.scr }\n  define\n  { L 4 }\n}\n");
+  const std::string inc = dir.path() + "/inc.scr";
+  RunResult r = RunIn(dir.path(), {"-q", "--dump", "tree", f});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "macro N = -3 (" + f + ":2)\nmacro K = 2 (real) (" + inc + ":2)\nmacro L = 4 (" + f + ":5)\n"))
+      << r.out;
+  r = RunIn(dir.path(), {"-q", "--dump", "json", f});
+  Json j;
+  std::string error;
+  ASSERT_TRUE(ParseJson(r.out, j, error)) << error;
+  const Json& macros = j["files"][0]["macros"];
+  ASSERT_EQ(macros.size(), 3u) << r.out;
+  EXPECT_EQ(macros[1]["name"].string, "K");
+  EXPECT_EQ(macros[1]["value"].number, 2);
+  EXPECT_EQ(macros[1]["type"].string, "real");
+  EXPECT_EQ(macros[1]["file"].string, inc);
+  EXPECT_EQ(macros[1]["line"].number, 2);
+  r = RunIn(dir.path(), {"-q", "--dump", "dot", f});
+  EXPECT_EQ(CheckDot(r.out), "");
+  EXPECT_TRUE(Has(r.out, "shape=note")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\\nL = 4 (" + f + ":5)")) << r.out;
+}
+
 }  // namespace

@@ -248,6 +248,24 @@ void WriteFilesJson(JsonWriter& w, const std::vector<FileReport>& reports, bool 
       w.EndObject();
     }
     w.EndArray();
+    w.Key("macros");
+    w.BeginArray();
+    for (const MacroInfo& m : r.macros) {
+      w.BeginObject();
+      w.Key("name");
+      w.String(m.name);
+      w.Key("value");
+      w.Int(m.value);
+      w.Key("type");
+      w.String(m.real ? "real" : "int");
+      w.Key("file");
+      w.String(m.file);
+      w.Key("line");
+      if (m.line > 0) w.Int(m.line);
+      else w.Null();
+      w.EndObject();
+    }
+    w.EndArray();
     w.EndObject();
   }
   w.EndArray();

@@ -27,7 +27,8 @@ std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& ro
 void WriteModuleJson(JsonWriter& w, const CSgModule& module);
 
 std::string DumpTree(const CSgModule& root);
-std::string DumpDot(const CSgModule& root);
+// The graph, with a node listing each file's macros when there are any.
+std::string DumpDot(const CSgModule& root, const std::vector<FileReport>& reports = {});
 
 // The full name of an object, in UTF-8.
 std::string FullNameUtf8(const CKvoObject& obj);
@@ -35,5 +36,8 @@ std::string FullNameUtf8(const CKvoObject& obj);
 // What a read leaves beyond the module tree (DumpScene.cpp): a reader's script functions; the
 // scene's background and rectangles as the JSON dump's "scene" object; and both as tree lines.
 std::vector<FunctionInfo> CollectFunctions(CScriptReader& reader);
+std::vector<MacroInfo> CollectMacros(const CScriptReader& reader);
+// A macro as the tree and the graph show it: "N = 3 (a.scr:2)".
+std::string MacroLine(const MacroInfo& m);
 void WriteSceneJson(JsonWriter& w);
 std::string SceneTree(const std::vector<FileReport>& reports);

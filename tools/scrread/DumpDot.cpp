@@ -45,7 +45,7 @@ std::string Shorten(const std::string& s, size_t max) {
 
 class DotWriter {
  public:
-  std::string Write(const CSgModule& root) {
+  std::string Write(const CSgModule& root, const std::vector<FileReport>& reports) {
     m_out = "digraph scrread {\n  graph [rankdir=LR, charset=\"UTF-8\"];\n  node [shape=box, fontsize=10];\n"
             "  edge [fontsize=9];\n";
     Module(root, 0);
@@ -55,6 +55,13 @@ class DotWriter {
       if (m_emitted.count(obj)) continue;
       m_emitted[obj] = true;
       m_out += "  " + Id(obj) + " [label=" + DotQuote(FullNameUtf8(*obj)) + ", style=dotted];\n";
+    }
+    // Macros belong to a file's reader, not to a module: one note-shaped node per file.
+    for (size_t i = 0; i < reports.size(); ++i) {
+      if (reports[i].macros.empty()) continue;
+      std::string label = "macros of " + reports[i].shown;
+      for (const MacroInfo& m : reports[i].macros) label += "\n" + Shorten(MacroLine(m), kLabelValueMax * 2);
+      m_out += "  macros" + std::to_string(i) + " [label=" + DotQuote(label) + ", shape=note];\n";
     }
     m_out += m_edges;
     m_out += "}\n";
@@ -135,4 +142,6 @@ class DotWriter {
 
 }  // namespace
 
-std::string DumpDot(const CSgModule& root) { return DotWriter().Write(root); }
+std::string DumpDot(const CSgModule& root, const std::vector<FileReport>& reports) {
+  return DotWriter().Write(root, reports);
+}

@@ -286,6 +286,7 @@ int main(int argc, char** argv) {
     }
     r.encoding = ScrEncodingName(reader->LastEncoding());
     r.functions = CollectFunctions(*reader);
+    r.macros = CollectMacros(*reader);
     r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), reader->Suppressed().Entries());
     std::erase_if(r.diagnostics, [&opts](const Diagnostic& d) {
       return !d.code.empty() && std::find(opts.ignore.begin(), opts.ignore.end(), d.code) != opts.ignore.end();
@@ -313,7 +314,7 @@ int main(int argc, char** argv) {
     case DumpKind::None: break;
     case DumpKind::Json: std::fputs(DumpJson(reports, *root, opts.all).c_str(), stdout); break;
     case DumpKind::Tree: std::fputs((DumpTree(*root) + SceneTree(reports)).c_str(), stdout); break;
-    case DumpKind::Dot: std::fputs(DumpDot(*root).c_str(), stdout); break;
+    case DumpKind::Dot: std::fputs(DumpDot(*root, reports).c_str(), stdout); break;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "scrread: error: cannot write standard output\n");

@@ -349,4 +349,40 @@ TEST(CliDump, MacrosWithWhereTheyAreDefined) {
   EXPECT_TRUE(Has(r.out, "\\nL = 4 (" + f + ":5)")) << r.out;
 }
 
+// Files given together are each read into a root of their own: the same module name and the
+// same include in both are no clash, and each dump shows each file's own objects.
+TEST(CliDump, EachFileHasItsOwnRootModule) {
+  TempDir dir;
+  dir.WriteBytes("part.scr", "script {\n  module Valve { }\n}\n");
+  for (const char* name : {"a.scr", "b.scr"})
+    dir.WriteBytes(name, "script {\n  module Pump { }\n  include { part.scr }\n}\n");
+  RunResult r = RunIn(dir.path(), {"--workdir", ".", "--dump", "json", "a.scr", "b.scr"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.err, "0 errors, 0 warnings in 2 files")) << r.err;
+  Json j;
+  std::string error;
+  ASSERT_TRUE(ParseJson(r.out, j, error)) << error;
+  EXPECT_FALSE(j.Has("module")) << "with several files each carries its own";
+  ASSERT_EQ(j["files"].size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    const Json& m = j["files"][i]["module"];
+    EXPECT_EQ(m["name"].string, "main");
+    ASSERT_EQ(m["modules"].size(), 2u) << "file " << i << ":\n" << r.out;
+    EXPECT_EQ(m["modules"][0]["name"].string, "Pump");
+    EXPECT_EQ(m["modules"][1]["name"].string, "Valve");
+  }
+  // One file: the document keeps its top-level module, and no file repeats it.
+  r = RunIn(dir.path(), {"-q", "--workdir", ".", "--dump", "json", "a.scr"});
+  ASSERT_TRUE(ParseJson(r.out, j, error)) << error;
+  EXPECT_EQ(j["module"]["modules"].size(), 2u);
+  EXPECT_FALSE(j["files"][0].Has("module"));
+  r = RunIn(dir.path(), {"-q", "--workdir", ".", "--dump", "tree", "a.scr", "b.scr"});
+  const std::string tree = "  module main [CSgModule module] path=\"main\"";
+  EXPECT_TRUE(Has(r.out, "file a.scr\n" + tree)) << r.out;
+  EXPECT_TRUE(Has(r.out, "file b.scr\n" + tree)) << r.out;
+  r = RunIn(dir.path(), {"-q", "--workdir", ".", "--dump", "dot", "a.scr", "b.scr"});
+  EXPECT_EQ(CheckDot(r.out), "");
+  EXPECT_TRUE(Has(r.out, "subgraph cluster1 {\n  label=\"b.scr\";")) << r.out;
+}
+
 }  // namespace

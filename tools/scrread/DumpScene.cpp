@@ -117,17 +117,21 @@ std::string Num(float v) {
   return buf;
 }
 
-std::string SceneTree(const std::vector<FileReport>& reports) {
+std::string FileTree(const FileReport& r, int indent) {
+  const std::string pad(static_cast<size_t>(indent), ' ');
   std::string out;
-  for (const FileReport& r : reports) {
-    for (const MacroInfo& m : r.macros) out += "macro " + MacroLine(m) + "\n";
-    for (const FunctionInfo& f : r.functions) {
-      std::string params;
-      for (const std::string& p : f.params) params += (params.empty() ? "" : ", ") + p;
-      out += "function " + f.name + "(" + params + ") at " + f.file + ":" + std::to_string(f.line) + ", " +
-             std::to_string(f.expansions) + (f.expansions == 1 ? " expansion\n" : " expansions\n");
-    }
+  for (const MacroInfo& m : r.macros) out += pad + "macro " + MacroLine(m) + "\n";
+  for (const FunctionInfo& f : r.functions) {
+    std::string params;
+    for (const std::string& p : f.params) params += (params.empty() ? "" : ", ") + p;
+    out += pad + "function " + f.name + "(" + params + ") at " + f.file + ":" + std::to_string(f.line) + ", " +
+           std::to_string(f.expansions) + (f.expansions == 1 ? " expansion\n" : " expansions\n");
   }
+  return out;
+}
+
+std::string SceneTree() {
+  std::string out;
   SgBackground bg;
   SgGetBackground(&bg);
   if (!bg.image.empty()) out += "background image " + ScrGbkToUtf8(bg.image) + "\n";

@@ -263,6 +263,7 @@ TEST(CliCodes, EveryMessageHasACodeAndEveryExampleProducesIt) {
   std::set<std::string> codes;
   TempDir dir;
   dir.WriteBytes("parts.scr", "script {\n}\n");  // what the examples include
+  dir.WriteBytes("pump.sgv", "");                 // and the model they load
   for (int i = 0; i < SCR_TEXT_COUNT; ++i) {
     const ScrTextId id = static_cast<ScrTextId>(i);
     const std::string name = ScrTextName(id);

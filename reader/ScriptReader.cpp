@@ -401,7 +401,12 @@ void CScriptReader::Report(ScrTextId id, CScrStream* f, std::initializer_list<Sc
 }
 
 void CScriptReader::ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args) {
-  ReportAt(id, line, -1, args);
+  // The column is counted only for a message that will be kept: after the first error most are
+  // not, and counting characters on a long line is the costly part.
+  if (m_errorNotified && (!m_keepSuppressed || m_suppressed.Count() >= SCR_MAX_SUPPRESSED)) return;
+  // The last token read from the current stream, when it stands on that line, is the one the
+  // message is about (the token reader keeps only its offset; the column is counted here).
+  ReportAt(id, line, ScrTextIsLocated(id) ? ColumnOf(nullptr, line) : -1, args);
 }
 
 void CScriptReader::ReportAt(ScrTextId id, int line, int column, std::initializer_list<ScrArg> args) {

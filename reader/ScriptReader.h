@@ -176,7 +176,8 @@ class SCR_API CScriptReader {
   // null). Texts that begin with a file-and-line part get the file name and line put in front of
   // `args`.
   void Report(ScrTextId id, CScrStream* f, std::initializer_list<ScrArg> args = {});
-  // The same with an explicit line (the grammar check reports by the running line id).
+  // The same with an explicit line (the grammar check reports by the running line id); the column
+  // is that of the last token read from the current stream when it stands on that line.
   void ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args = {});
   // The same with an explicit line and column (-1 when unknown).
   void ReportAt(ScrTextId id, int line, int column, std::initializer_list<ScrArg> args = {});

@@ -106,6 +106,29 @@ TEST(CliChecker, ColumnsCountCharactersOfTheFileAsWritten) {
                          " 2 |   module 泵站 { 阀门 x }\n"
                          "   |                 ^\n");
   }
+  // Messages made with a line alone (the grammar check, the coordinates) take the column of the
+  // last token read when it stands on that line.
+  const struct {
+    const char* script;
+    const char* first;  // the first message, after "FILE:"
+  } rows[] = {
+      {"script {\n  module 泵站 { define { N 3； } }\n}\n",
+       "2:24: warning: 英文';' 可能被错写为中文'；'.[define] [grammar-fullwidth-semicolon]\n"},
+      {"script {\n  module 泵站 { 阀门 1 { } }\n}\n", "2:15: error: '阀门 1' 不是关键字. [grammar-not-keyword]\n"},
+      {"script {\n  module 泵站 { module 阀门 }\n}\n",
+       "2:15: error: 关键字 'module阀门' 遗漏'{'. [grammar-missing-open-brace]\n"},
+      {"script {\n  module 泵站 { screw { name { S } values { 1, 2 } } }\n}\n",
+       "2:46: warning: values参数大于1个，后面的忽略. [values] [screw-values-extra]\n"},
+      // The last token stands on another line: no column rather than a wrong one.
+      {"script {\n  module 泵站 {\n    module 阀门 { }\n}\n", "4: error: 未知错误. [grammar-unknown]\n"},
+  };
+  for (const auto& row : rows) {
+    for (bool asGbk : {true, false}) {
+      const std::string f = asGbk ? dir.WriteGbk("row.scr", row.script) : dir.WriteBytes("row.scr", row.script);
+      RunResult r = RunScrread({"-q", "--format=gcc", f});
+      EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), f + ":" + row.first) << (asGbk ? "GBK" : "UTF-8") << "\n" << r.err;
+    }
+  }
 }
 
 TEST(CliChecker, ExpansionNotesNameEachCallWithItsArguments) {

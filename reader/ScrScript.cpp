@@ -199,6 +199,8 @@ int CScrScript::ReadDefine(CScrStream* f, const std::string&) {
   OpenBrace(f);
   ScrReadString(f, name);
   ScrTrimString(name);
+  CScriptReader* reader = ScriptReader();
+  const int line = reader->LineOf(f);  // where the name stands, for the tools that list macros
   size_t blank = name.find_first_of(" \t");
   if (blank != std::string::npos) {
     value = name.substr(blank + 1);
@@ -209,10 +211,12 @@ int CScrScript::ReadDefine(CScrStream* f, const std::string&) {
   CloseBrace(f);
   ScrTrimString(value);
   // A value with a '.' is a real, kept truncated (flag 2); otherwise an integer (flag 1).
+  const char* file = reader->FileName();
   if (value.find('.') != std::string::npos)
-    ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(ScrNarrow<long long>(std::atof(value.c_str()))), 2);
+    reader->AddMacro(name.c_str(), static_cast<DWORD>(ScrNarrow<long long>(std::atof(value.c_str()))), 2, file, line);
   else
-    ScriptReader()->AddMacro(name.c_str(), static_cast<DWORD>(ScrNarrow<int>(std::strtoll(value.c_str(), nullptr, 10))), 1);
+    reader->AddMacro(name.c_str(), static_cast<DWORD>(ScrNarrow<int>(std::strtoll(value.c_str(), nullptr, 10))), 1, file,
+                     line);
   return 1;
 }
 
@@ -363,6 +367,9 @@ int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
     inner.SetWorkDirectory(outer->WorkDirectory());
     inner.SetEncoding(outer->Encoding());
     inner.Functions() = outer->Functions();
+    // Macros are one table for the includer and what it includes: moved in, and back below.
+    inner.m_macroList = std::move(outer->m_macroList);
+    inner.m_macros = std::move(outer->m_macros);
     inner.SetIncludeDepth(outer->IncludeDepth() + 1);
     inner.m_blockDepth = outer->m_blockDepth;
     inner.ShareBudget(*outer);
@@ -383,6 +390,8 @@ int CScrScript::ReadInclude(CScrStream* f, const std::string&) {
 
     ScrRestoreLexState(f, includer);
     outer->Functions() = inner.Functions();
+    outer->m_macroList = std::move(inner.m_macroList);
+    outer->m_macros = std::move(inner.m_macros);
     outer->AddMessages(inner.Messages());
     outer->Suppressed().MoveFrom(inner.Suppressed());
     ScrSetCurrentReader(outer);

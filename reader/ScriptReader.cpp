@@ -196,20 +196,23 @@ int CScriptReader::ChargeText(long long bytes, CScrStream* f) {
 // ---------------------------------------------------------------------------------------------
 // Macros and documents
 
-void CScriptReader::AddMacro(const char* name, DWORD value, BYTE flag) {
+void CScriptReader::AddMacro(const char* name, DWORD value, BYTE flag, const char* file, int line) {
   std::string n = name ? name : "";
   if (n.size() > static_cast<size_t>(SCR_MACRO_NAME_MAX)) n.resize(SCR_MACRO_NAME_MAX);
   // The first definition of a name is the one found; a later one could never be found, so it is
   // not kept (a scene defining the same few names thousands of times stays small).
-  m_macros.try_emplace(std::move(n), Macro{value, flag});
+  auto [it, added] = m_macros.try_emplace(n, m_macroList.size());
+  if (!added) return;
+  m_macroList.push_back(Macro{std::move(n), value, flag, file ? file : "", line});
 }
 
 int CScriptReader::FindMacro(const char* name, DWORD& value, BYTE& flag) const {
   if (!name) return 0;
   auto it = m_macros.find(name);
   if (it == m_macros.end()) return 0;
-  value = it->second.value;
-  flag = it->second.flag;
+  const Macro& m = m_macroList[it->second];
+  value = m.value;
+  flag = m.flag;
   return 1;
 }
 
@@ -398,7 +401,12 @@ void CScriptReader::Report(ScrTextId id, CScrStream* f, std::initializer_list<Sc
 }
 
 void CScriptReader::ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args) {
-  ReportAt(id, line, -1, args);
+  // The column is counted only for a message that will be kept: after the first error most are
+  // not, and counting characters on a long line is the costly part.
+  if (m_errorNotified && (!m_keepSuppressed || m_suppressed.Count() >= SCR_MAX_SUPPRESSED)) return;
+  // The last token read from the current stream, when it stands on that line, is the one the
+  // message is about (the token reader keeps only its offset; the column is counted here).
+  ReportAt(id, line, ScrTextIsLocated(id) ? ColumnOf(nullptr, line) : -1, args);
 }
 
 void CScriptReader::ReportAt(ScrTextId id, int line, int column, std::initializer_list<ScrArg> args) {

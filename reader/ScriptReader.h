@@ -102,8 +102,18 @@ class SCR_API CScriptReader {
   CScrScript* Script() const { return m_script.get(); }
 
   // --- macros (`define`) ---
-  void AddMacro(const char* name, DWORD value, BYTE flag);
+  // A macro as the reader keeps it: the first definition of its name, and where that stands.
+  struct Macro {
+    std::string name;
+    DWORD value;
+    BYTE flag;         // 1: integer, 2: real (kept truncated)
+    std::string file;  // the file the definition is written in ("" when not known)
+    int line;          // its line there, -1 when not known
+  };
+  void AddMacro(const char* name, DWORD value, BYTE flag, const char* file = nullptr, int line = -1);
   int FindMacro(const char* name, DWORD& value, BYTE& flag) const;
+  // Every macro, in the order of the first definitions.
+  const std::vector<Macro>& Macros() const { return m_macroList; }
 
   // --- script functions ---
   void AddFunction(std::shared_ptr<SCRFUNCTION> rec) { m_functions.Add(std::move(rec)); }
@@ -166,7 +176,8 @@ class SCR_API CScriptReader {
   // null). Texts that begin with a file-and-line part get the file name and line put in front of
   // `args`.
   void Report(ScrTextId id, CScrStream* f, std::initializer_list<ScrArg> args = {});
-  // The same with an explicit line (the grammar check reports by the running line id).
+  // The same with an explicit line (the grammar check reports by the running line id); the column
+  // is that of the last token read from the current stream when it stands on that line.
   void ReportAtLine(ScrTextId id, int line, std::initializer_list<ScrArg> args = {});
   // The same with an explicit line and column (-1 when unknown).
   void ReportAt(ScrTextId id, int line, int column, std::initializer_list<ScrArg> args = {});
@@ -252,11 +263,8 @@ class SCR_API CScriptReader {
   std::string m_fileName;
   int m_bLoadImageDataDefault = 0;
   int m_bReactionLocalDeafult = 0;
-  struct Macro {
-    DWORD value;
-    BYTE flag;
-  };
-  std::unordered_map<std::string, Macro> m_macros;  // the first definition of each name
+  std::vector<Macro> m_macroList;                    // the first definition of each name, in order
+  std::unordered_map<std::string, size_t> m_macros;  // name -> its place in m_macroList
   ScrFunctionList m_functions;
   std::vector<std::unique_ptr<CMultiTextDoc>> m_docs;
   std::unordered_map<std::string, CMultiTextDoc*> m_docIndex;

@@ -18,19 +18,19 @@ TEST(CliCheck, ExitStatusAndDiagnostics) {
     std::string err;
   };
   const std::vector<Row> rows = {
-      {{"check", "-q", good}, "", 0, good + ":2: warning: 英文',' 可能被错写为中文'，'.[name] [grammar-fullwidth-comma]\n"},
-      {{"check", "-q", bad}, "", 1, bad + ":3: error: 关键字 'controller' 不能包含 'act'. [grammar-cannot-contain]\n"},
-      {{"check", "-q", "-"}, "script { button { tip2 { } } }\n", 1, "<stdin>:1: error: 'tip2' 不是关键字. [grammar-not-keyword]\n"},
+      {{"check", "-q", good}, "", 0, good + ":2:18: warning: 英文',' 可能被错写为中文'，'.[name] [grammar-fullwidth-comma]\n"},
+      {{"check", "-q", bad}, "", 1, bad + ":3:3: error: 关键字 'controller' 不能包含 'act'. [grammar-cannot-contain]\n"},
+      {{"check", "-q", "-"}, "script { button { tip2 { } } }\n", 1, "<stdin>:1:19: error: 'tip2' 不是关键字. [grammar-not-keyword]\n"},
       {{"check", "-q", dir.path() + "/missing.scr"}, "", 2, ""},
       // A fault two blocks deep: the fault itself, then each enclosing block that stays open. The
       // host sees only the first (one error per read); --all shows the cascade.
-      {{"check", "-q", deep}, "", 1, deep + ":4: error: 关键字 'controller' 不能包含 'act'. [grammar-cannot-contain]\n"},
+      {{"check", "-q", deep}, "", 1, deep + ":4:4: error: 关键字 'controller' 不能包含 'act'. [grammar-cannot-contain]\n"},
       {{"check", "-q", "--all", deep}, "", 1,
-       deep + ":4: error: 关键字 'controller' 不能包含 'act'. [grammar-cannot-contain]\n" +
-           deep + ":4: error: 关键字 'animation' 遗漏 '}'. [missing-close-brace]\n" +
-           deep + ":4: error: 关键字 'script' 遗漏 '}'. [missing-close-brace]\n"},
+       deep + ":4:4: error: 关键字 'controller' 不能包含 'act'. [grammar-cannot-contain]\n" +
+           deep + ":4:4: error: 关键字 'animation' 遗漏 '}'. [missing-close-brace]\n" +
+           deep + ":4:4: error: 关键字 'script' 遗漏 '}'. [missing-close-brace]\n"},
       // `read` runs the same check first unless told not to.
-      {{"read", "-q", bad}, "", 1, bad + ":3: error: 关键字 'controller' 不能包含 'act'. [grammar-cannot-contain]\n"},
+      {{"read", "-q", bad}, "", 1, bad + ":3:3: error: 关键字 'controller' 不能包含 'act'. [grammar-cannot-contain]\n"},
   };
   for (const Row& row : rows) {
     RunResult r = RunScrread(row.args, row.stdinBytes);

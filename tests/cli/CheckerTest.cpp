@@ -106,6 +106,29 @@ TEST(CliChecker, ColumnsCountCharactersOfTheFileAsWritten) {
                          " 2 |   module 泵站 { 阀门 x }\n"
                          "   |                 ^\n");
   }
+  // Messages made with a line alone (the grammar check, the coordinates) take the column of the
+  // last token read when it stands on that line.
+  const struct {
+    const char* script;
+    const char* first;  // the first message, after "FILE:"
+  } rows[] = {
+      {"script {\n  module 泵站 { define { N 3； } }\n}\n",
+       "2:24: warning: 英文';' 可能被错写为中文'；'.[define] [grammar-fullwidth-semicolon]\n"},
+      {"script {\n  module 泵站 { 阀门 1 { } }\n}\n", "2:15: error: '阀门 1' 不是关键字. [grammar-not-keyword]\n"},
+      {"script {\n  module 泵站 { module 阀门 }\n}\n",
+       "2:15: error: 关键字 'module阀门' 遗漏'{'. [grammar-missing-open-brace]\n"},
+      {"script {\n  module 泵站 { screw { name { S } values { 1, 2 } } }\n}\n",
+       "2:46: warning: values参数大于1个，后面的忽略. [values] [screw-values-extra]\n"},
+      // The last token stands on another line: no column rather than a wrong one.
+      {"script {\n  module 泵站 {\n    module 阀门 { }\n}\n", "4: error: 未知错误. [grammar-unknown]\n"},
+  };
+  for (const auto& row : rows) {
+    for (bool asGbk : {true, false}) {
+      const std::string f = asGbk ? dir.WriteGbk("row.scr", row.script) : dir.WriteBytes("row.scr", row.script);
+      RunResult r = RunScrread({"-q", "--format=gcc", f});
+      EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), f + ":" + row.first) << (asGbk ? "GBK" : "UTF-8") << "\n" << r.err;
+    }
+  }
 }
 
 TEST(CliChecker, ExpansionNotesNameEachCallWithItsArguments) {
@@ -263,6 +286,7 @@ TEST(CliCodes, EveryMessageHasACodeAndEveryExampleProducesIt) {
   std::set<std::string> codes;
   TempDir dir;
   dir.WriteBytes("parts.scr", "script {\n}\n");  // what the examples include
+  dir.WriteBytes("pump.sgv", "");                 // and the model they load
   for (int i = 0; i < SCR_TEXT_COUNT; ++i) {
     const ScrTextId id = static_cast<ScrTextId>(i);
     const std::string name = ScrTextName(id);
@@ -318,6 +342,71 @@ TEST(CliDump, FunctionsBackgroundAndRectangles) {
   EXPECT_EQ(fn["expansions"].number, 2);
   EXPECT_EQ(j["scene"]["background"]["colors"][1][2].number, 0.5);
   EXPECT_EQ(j["scene"]["zrects"][0]["size"][1].number, 4);
+}
+
+// Macros: the first definition of a name is the one shown, with where it stands, also when it
+// stands in an included file; a later definition of the name changes nothing.
+TEST(CliDump, MacrosWithWhereTheyAreDefined) {
+  TempDir dir;
+  dir.WriteBytes("inc.scr", "script {\n  define { K 2.75 }\n  define { N 9 }\n}\n");
+  const std::string f = dir.WriteBytes(
+      "m.scr", "script {\n  define { N -3 }\n  include { inc.scr }\n  define\n  { L 4 }\n}\n");
+  const std::string inc = dir.path() + "/inc.scr";
+  RunResult r = RunIn(dir.path(), {"-q", "--dump", "tree", f});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "macro N = -3 (" + f + ":2)\nmacro K = 2 (real) (" + inc + ":2)\nmacro L = 4 (" + f + ":5)\n"))
+      << r.out;
+  r = RunIn(dir.path(), {"-q", "--dump", "json", f});
+  Json j;
+  std::string error;
+  ASSERT_TRUE(ParseJson(r.out, j, error)) << error;
+  const Json& macros = j["files"][0]["macros"];
+  ASSERT_EQ(macros.size(), 3u) << r.out;
+  EXPECT_EQ(macros[1]["name"].string, "K");
+  EXPECT_EQ(macros[1]["value"].number, 2);
+  EXPECT_EQ(macros[1]["type"].string, "real");
+  EXPECT_EQ(macros[1]["file"].string, inc);
+  EXPECT_EQ(macros[1]["line"].number, 2);
+  r = RunIn(dir.path(), {"-q", "--dump", "dot", f});
+  EXPECT_EQ(CheckDot(r.out), "");
+  EXPECT_TRUE(Has(r.out, "shape=note")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\\nL = 4 (" + f + ":5)")) << r.out;
+}
+
+// Files given together are each read into a root of their own: the same module name and the
+// same include in both are no clash, and each dump shows each file's own objects.
+TEST(CliDump, EachFileHasItsOwnRootModule) {
+  TempDir dir;
+  dir.WriteBytes("part.scr", "script {\n  module Valve { }\n}\n");
+  for (const char* name : {"a.scr", "b.scr"})
+    dir.WriteBytes(name, "script {\n  module Pump { }\n  include { part.scr }\n}\n");
+  RunResult r = RunIn(dir.path(), {"--workdir", ".", "--dump", "json", "a.scr", "b.scr"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.err, "0 errors, 0 warnings in 2 files")) << r.err;
+  Json j;
+  std::string error;
+  ASSERT_TRUE(ParseJson(r.out, j, error)) << error;
+  EXPECT_FALSE(j.Has("module")) << "with several files each carries its own";
+  ASSERT_EQ(j["files"].size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    const Json& m = j["files"][i]["module"];
+    EXPECT_EQ(m["name"].string, "main");
+    ASSERT_EQ(m["modules"].size(), 2u) << "file " << i << ":\n" << r.out;
+    EXPECT_EQ(m["modules"][0]["name"].string, "Pump");
+    EXPECT_EQ(m["modules"][1]["name"].string, "Valve");
+  }
+  // One file: the document keeps its top-level module, and no file repeats it.
+  r = RunIn(dir.path(), {"-q", "--workdir", ".", "--dump", "json", "a.scr"});
+  ASSERT_TRUE(ParseJson(r.out, j, error)) << error;
+  EXPECT_EQ(j["module"]["modules"].size(), 2u);
+  EXPECT_FALSE(j["files"][0].Has("module"));
+  r = RunIn(dir.path(), {"-q", "--workdir", ".", "--dump", "tree", "a.scr", "b.scr"});
+  const std::string tree = "  module main [CSgModule module] path=\"main\"";
+  EXPECT_TRUE(Has(r.out, "file a.scr\n" + tree)) << r.out;
+  EXPECT_TRUE(Has(r.out, "file b.scr\n" + tree)) << r.out;
+  r = RunIn(dir.path(), {"-q", "--workdir", ".", "--dump", "dot", "a.scr", "b.scr"});
+  EXPECT_EQ(CheckDot(r.out), "");
+  EXPECT_TRUE(Has(r.out, "subgraph cluster1 {\n  label=\"b.scr\";")) << r.out;
 }
 
 }  // namespace

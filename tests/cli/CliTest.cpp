@@ -206,19 +206,24 @@ TEST(CliRead, JsonDumpFollowsTheContract) {
   EXPECT_EQ(j["files"][0]["result"].number, 1);
   EXPECT_EQ(j["files"][1]["messages"][0]["line"].number, 2);
 
-  const Json& m = j["module"];
+  // Each file is read into a root of its own, modules in creation order.
+  const Json& m = j["files"][0]["module"];
   EXPECT_EQ(m["kind"].string, "CSgModule");
   EXPECT_EQ(m["type"].number, 100);
   EXPECT_EQ(m["name"].string, "plant");
-  // Both files read into the one root, modules in creation order.
-  std::vector<std::string> names;
-  for (const Json& c : m["modules"].array) names.push_back(c["name"].string);
-  EXPECT_EQ(names, (std::vector<std::string>{"Pump", "Tank", "After"}));
+  auto namesOf = [](const Json& module) {
+    std::vector<std::string> names;
+    for (const Json& c : module["modules"].array) names.push_back(c["name"].string);
+    return names;
+  };
+  EXPECT_EQ(namesOf(m), (std::vector<std::string>{"Pump", "Tank"}));
+  EXPECT_EQ(namesOf(j["files"][1]["module"]), (std::vector<std::string>{"After"}));
   const Json& pump = m["modules"][0];
   ASSERT_EQ(pump["modules"].size(), 1u);
   EXPECT_EQ(pump["modules"][0]["name"].string, "Valve");
   EXPECT_EQ(pump["modules"][0]["path"].string, "plant:Pump:Valve");
-  EXPECT_EQ(j.keys, (std::vector<std::string>{"format", "version", "files", "module", "scene"}));
+  EXPECT_EQ(j.keys, (std::vector<std::string>{"format", "version", "files", "scene"}));
+  EXPECT_EQ(j["files"][1].keys.back(), "module");
 }
 
 TEST(CliRead, StandardInputIsReportedAsStdinAndNothingIsWritten) {

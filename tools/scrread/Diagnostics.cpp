@@ -174,9 +174,11 @@ void DiagnosticPrinter::PrintFile(const FileReport& report) {
   std::fflush(m_out);
 }
 
-void WriteFilesJson(JsonWriter& w, const std::vector<FileReport>& reports, bool all) {
+void WriteFilesJson(JsonWriter& w, const std::vector<FileReport>& reports, bool all,
+                    const std::function<void(JsonWriter&, size_t)>& extra) {
   w.BeginArray();
-  for (const FileReport& r : reports) {
+  for (size_t i = 0; i < reports.size(); ++i) {
+    const FileReport& r = reports[i];
     w.BeginObject();
     w.Key("file");
     w.String(r.shown);
@@ -248,6 +250,25 @@ void WriteFilesJson(JsonWriter& w, const std::vector<FileReport>& reports, bool 
       w.EndObject();
     }
     w.EndArray();
+    w.Key("macros");
+    w.BeginArray();
+    for (const MacroInfo& m : r.macros) {
+      w.BeginObject();
+      w.Key("name");
+      w.String(m.name);
+      w.Key("value");
+      w.Int(m.value);
+      w.Key("type");
+      w.String(m.real ? "real" : "int");
+      w.Key("file");
+      w.String(m.file);
+      w.Key("line");
+      if (m.line > 0) w.Int(m.line);
+      else w.Null();
+      w.EndObject();
+    }
+    w.EndArray();
+    if (extra) extra(w, i);
     w.EndObject();
   }
   w.EndArray();

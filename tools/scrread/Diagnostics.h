@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "JsonWriter.h"
@@ -43,7 +44,9 @@ bool Shown(const Diagnostic& d, bool all);
 
 // The "files" array of the JSON contract: one object per file given, in order. Suppressed
 // messages appear only when `all` is set, marked "suppressed": true.
-void WriteFilesJson(JsonWriter& w, const std::vector<FileReport>& reports, bool all = true);
+// `extra`, when given, writes more members into the object of file i before it is closed.
+void WriteFilesJson(JsonWriter& w, const std::vector<FileReport>& reports, bool all = true,
+                    const std::function<void(JsonWriter&, size_t)>& extra = {});
 
 // "N errors, M warnings in K files", and what the first-error rule held back.
 std::string SummaryLine(const std::vector<FileReport>& reports, bool all = false);

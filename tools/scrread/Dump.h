@@ -3,6 +3,7 @@
 // module collections and each object's Describe; none of them knows the object kinds.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,13 +21,25 @@ constexpr int SCRREAD_MAX_DUMP_DEPTH = 512;
 // The version of the JSON dump contract; raise it when a field changes meaning or goes away.
 constexpr int SCRREAD_DUMP_VERSION = 1;
 
-// The whole JSON document: format, version, files and the root module.
+// Each file is read into a root module of its own: roots[i] is that of reports[i]. With one
+// root the dumps look as they always did (the JSON document's top-level "module"); with several,
+// each file carries its own ("files[].module" in JSON, a section per file in the tree, a
+// cluster per file in the graph).
+using RootList = std::vector<std::unique_ptr<CSgModule>>;
+
+// The whole JSON document: format, version, files and the root module(s).
 // `all`: the messages the first-error rule holds back are listed too, marked suppressed.
+std::string DumpJson(const std::vector<FileReport>& reports, const RootList& roots, bool all = false);
 std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root, bool all = false);
 // The MODULE part alone.
 void WriteModuleJson(JsonWriter& w, const CSgModule& module);
 
-std::string DumpTree(const CSgModule& root);
+// The tree of each root, then what the readers and the scene hold beyond modules.
+std::string DumpTree(const std::vector<FileReport>& reports, const RootList& roots);
+// The module tree alone, every line indented by `indent`.
+std::string DumpTree(const CSgModule& root, int indent = 0);
+// The graph, with a node listing each file's macros when there are any.
+std::string DumpDot(const std::vector<FileReport>& reports, const RootList& roots);
 std::string DumpDot(const CSgModule& root);
 
 // The full name of an object, in UTF-8.
@@ -35,5 +48,11 @@ std::string FullNameUtf8(const CKvoObject& obj);
 // What a read leaves beyond the module tree (DumpScene.cpp): a reader's script functions; the
 // scene's background and rectangles as the JSON dump's "scene" object; and both as tree lines.
 std::vector<FunctionInfo> CollectFunctions(CScriptReader& reader);
+std::vector<MacroInfo> CollectMacros(const CScriptReader& reader);
+// A macro as the tree and the graph show it: "N = 3 (a.scr:2)".
+std::string MacroLine(const MacroInfo& m);
 void WriteSceneJson(JsonWriter& w);
-std::string SceneTree(const std::vector<FileReport>& reports);
+// A file's macros and script functions as tree lines, indented by `indent`.
+std::string FileTree(const FileReport& report, int indent = 0);
+// The scene's background and rectangles as tree lines.
+std::string SceneTree();

@@ -45,16 +45,29 @@ std::string Shorten(const std::string& s, size_t max) {
 
 class DotWriter {
  public:
-  std::string Write(const CSgModule& root) {
+  // With several roots each is drawn in a cluster named after its file.
+  std::string Write(const std::vector<const CSgModule*>& roots, const std::vector<FileReport>& reports) {
     m_out = "digraph scrread {\n  graph [rankdir=LR, charset=\"UTF-8\"];\n  node [shape=box, fontsize=10];\n"
             "  edge [fontsize=9];\n";
-    Module(root, 0);
+    for (size_t i = 0; i < roots.size(); ++i) {
+      const bool cluster = roots.size() > 1 && i < reports.size();
+      if (cluster) m_out += "  subgraph cluster" + std::to_string(i) + " {\n  label=" + DotQuote(reports[i].shown) + ";\n";
+      Module(*roots[i], 0);
+      if (cluster) m_out += "  }\n";
+    }
     // Objects that were only referred to, never listed: a node of their own.
     for (size_t i = 0; i < m_pending.size(); ++i) {
       const CKvoObject* obj = m_pending[i];
       if (m_emitted.count(obj)) continue;
       m_emitted[obj] = true;
       m_out += "  " + Id(obj) + " [label=" + DotQuote(FullNameUtf8(*obj)) + ", style=dotted];\n";
+    }
+    // Macros belong to a file's reader, not to a module: one note-shaped node per file.
+    for (size_t i = 0; i < reports.size(); ++i) {
+      if (reports[i].macros.empty()) continue;
+      std::string label = "macros of " + reports[i].shown;
+      for (const MacroInfo& m : reports[i].macros) label += "\n" + Shorten(MacroLine(m), kLabelValueMax * 2);
+      m_out += "  macros" + std::to_string(i) + " [label=" + DotQuote(label) + ", shape=note];\n";
     }
     m_out += m_edges;
     m_out += "}\n";
@@ -135,4 +148,10 @@ class DotWriter {
 
 }  // namespace
 
-std::string DumpDot(const CSgModule& root) { return DotWriter().Write(root); }
+std::string DumpDot(const std::vector<FileReport>& reports, const RootList& roots) {
+  std::vector<const CSgModule*> all;
+  for (const auto& r : roots) all.push_back(r.get());
+  return DotWriter().Write(all, reports);
+}
+
+std::string DumpDot(const CSgModule& root) { return DotWriter().Write({&root}, {}); }

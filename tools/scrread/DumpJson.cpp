@@ -108,7 +108,11 @@ void WriteModuleJson(JsonWriter& w, const CSgModule& module) {
   d.WriteModule(module);
 }
 
-std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root, bool all) {
+namespace {
+
+// `single`: the one root, written as the top-level "module"; null when each file carries its own.
+std::string WriteDump(const std::vector<FileReport>& reports, const CSgModule* single, const RootList* perFile,
+                      bool all) {
   std::string text;
   JsonWriter w(text);
   w.BeginObject();
@@ -117,12 +121,33 @@ std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& ro
   w.Key("version");
   w.Int(SCRREAD_DUMP_VERSION);
   w.Key("files");
-  WriteFilesJson(w, reports, all);
-  w.Key("module");
-  WriteModuleJson(w, root);
+  if (perFile) {
+    WriteFilesJson(w, reports, all, [&](JsonWriter& out, size_t i) {
+      out.Key("module");
+      WriteModuleJson(out, *(*perFile)[i]);
+    });
+  } else {
+    WriteFilesJson(w, reports, all);
+  }
+  if (single) {
+    w.Key("module");
+    WriteModuleJson(w, *single);
+  }
   w.Key("scene");
   WriteSceneJson(w);
   w.EndObject();
   text += '\n';
   return text;
+}
+
+}  // namespace
+
+std::string DumpJson(const std::vector<FileReport>& reports, const CSgModule& root, bool all) {
+  return WriteDump(reports, &root, nullptr, all);
+}
+
+std::string DumpJson(const std::vector<FileReport>& reports, const RootList& roots, bool all) {
+  // One root keeps the document as it always was: no module is written twice.
+  if (roots.size() == 1) return WriteDump(reports, roots[0].get(), nullptr, all);
+  return WriteDump(reports, nullptr, &roots, all);
 }

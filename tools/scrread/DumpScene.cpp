@@ -1,5 +1,6 @@
 // What a read leaves beyond the module tree, for the dumps: each file's script functions, and the
 // scene's background and rectangles (zrect), which live in the graphics field library.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,6 +22,27 @@ std::vector<FunctionInfo> CollectFunctions(CScriptReader& reader) {
     out.push_back(std::move(f));
   }
   return out;
+}
+
+std::vector<MacroInfo> CollectMacros(const CScriptReader& reader) {
+  std::vector<MacroInfo> out;
+  for (const CScriptReader::Macro& m : reader.Macros()) {
+    MacroInfo i;
+    i.name = ScrGbkToUtf8(m.name);
+    // The value is kept in 32 bits: an integer is signed, a truncated real too.
+    i.value = static_cast<int32_t>(m.value);
+    i.real = m.flag == 2;
+    i.file = ScrGbkToUtf8(m.file);
+    i.line = m.line;
+    out.push_back(std::move(i));
+  }
+  return out;
+}
+
+std::string MacroLine(const MacroInfo& m) {
+  std::string s = m.name + " = " + std::to_string(m.value) + (m.real ? " (real)" : "");
+  if (!m.file.empty()) s += " (" + m.file + (m.line > 0 ? ":" + std::to_string(m.line) : std::string()) + ")";
+  return s;
 }
 
 namespace {
@@ -95,16 +117,21 @@ std::string Num(float v) {
   return buf;
 }
 
-std::string SceneTree(const std::vector<FileReport>& reports) {
+std::string FileTree(const FileReport& r, int indent) {
+  const std::string pad(static_cast<size_t>(indent), ' ');
   std::string out;
-  for (const FileReport& r : reports) {
-    for (const FunctionInfo& f : r.functions) {
-      std::string params;
-      for (const std::string& p : f.params) params += (params.empty() ? "" : ", ") + p;
-      out += "function " + f.name + "(" + params + ") at " + f.file + ":" + std::to_string(f.line) + ", " +
-             std::to_string(f.expansions) + (f.expansions == 1 ? " expansion\n" : " expansions\n");
-    }
+  for (const MacroInfo& m : r.macros) out += pad + "macro " + MacroLine(m) + "\n";
+  for (const FunctionInfo& f : r.functions) {
+    std::string params;
+    for (const std::string& p : f.params) params += (params.empty() ? "" : ", ") + p;
+    out += pad + "function " + f.name + "(" + params + ") at " + f.file + ":" + std::to_string(f.line) + ", " +
+           std::to_string(f.expansions) + (f.expansions == 1 ? " expansion\n" : " expansions\n");
   }
+  return out;
+}
+
+std::string SceneTree() {
+  std::string out;
   SgBackground bg;
   SgGetBackground(&bg);
   if (!bg.image.empty()) out += "background image " + ScrGbkToUtf8(bg.image) + "\n";

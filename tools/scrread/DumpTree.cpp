@@ -92,8 +92,24 @@ class TreeWriter {
 
 }  // namespace
 
-std::string DumpTree(const CSgModule& root) {
+std::string DumpTree(const CSgModule& root, int indent) {
   std::string out;
-  TreeWriter(out).Module(root, 0, 0);
+  TreeWriter(out).Module(root, indent, 0);
   return out;
+}
+
+std::string DumpTree(const std::vector<FileReport>& reports, const RootList& roots) {
+  std::string out;
+  if (roots.size() == 1) {
+    out = DumpTree(*roots[0]);
+    for (const FileReport& r : reports) out += FileTree(r);
+  } else {
+    // A section per file: its name, then its own tree, macros and functions beneath it.
+    for (size_t i = 0; i < roots.size() && i < reports.size(); ++i) {
+      out += "file " + reports[i].shown + "\n";
+      out += DumpTree(*roots[i], 2);
+      out += FileTree(reports[i], 2);
+    }
+  }
+  return out + SceneTree();
 }

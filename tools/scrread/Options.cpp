@@ -208,7 +208,7 @@ const char* UsageText() {
          "  --workdir DIR               the work directory models and images are found under\n"
          "  --trace FILE                append each script line read to FILE\n"
          "  --color auto|always|never   colour the diagnostics (auto: a terminal and no NO_COLOR)\n"
-         "  --module NAME               the name of the root module (default main)\n"
+         "  --module NAME               the name of each file's root module (default main)\n"
          "  --werror                    warnings fail the run (exit 1) as errors do\n"
          "  --ignore CODE,...           do not report messages with these codes\n"
          "  --explain CODE              what a message code means, with an example and its fix\n"

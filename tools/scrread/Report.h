@@ -40,6 +40,15 @@ struct FunctionInfo {
   int expansions = 0;  // how many times it was expanded
 };
 
+// A macro the reader of a file knows (its first definition), in UTF-8.
+struct MacroInfo {
+  std::string name;
+  long long value = 0;
+  bool real = false;  // written with a '.': a real, kept truncated
+  std::string file;   // where it is defined
+  int line = -1;
+};
+
 struct FileReport {
   std::string given;       // the path as given on the command line
   std::string shown;       // the name diagnostics use ("<stdin>" for standard input)
@@ -48,4 +57,5 @@ struct FileReport {
   std::string encoding;    // "gbk", "utf-8", "ascii"; empty after an I/O error
   std::vector<Diagnostic> diagnostics;
   std::vector<FunctionInfo> functions;  // the script functions its reader knew at the end
+  std::vector<MacroInfo> macros;        // the macros it knew, in the order they were defined
 };

@@ -268,8 +268,10 @@ int main(int argc, char** argv) {
   SourceLines sources;
   DiagnosticPrinter printer(stderr, opts.format, UseColor(opts.color, stderr), opts.all, &sources);
   printer.SetVersion(SCRREAD_VERSION);
-  // The root outlives the readers: objects may point into what a reader keeps.
-  auto root = std::make_unique<CSgModule>(opts.module.c_str());
+  // Each file is read into a root module of its own, so that the objects of two files given
+  // together never merge. The roots outlive the readers: objects may point into what a reader
+  // keeps. roots[i] belongs to reports[i]; a file that could not be read has an empty one.
+  std::vector<std::unique_ptr<CSgModule>> roots;
   std::vector<std::unique_ptr<CScriptReader>> readers;
   std::vector<FileReport> reports;
   bool ioError = false;
@@ -282,17 +284,20 @@ int main(int argc, char** argv) {
     if (isStdin) {
       if (!ReadStdin(stdinBytes, error)) {
         reports.push_back(IoFailure(given, shown, error));
+        roots.push_back(std::make_unique<CSgModule>(opts.module.c_str()));
         ioError = true;
         printer.PrintFile(reports.back());
         continue;
       }
     } else if (std::string why = Unreadable(path); !why.empty()) {
       reports.push_back(IoFailure(given, shown, why));
+      roots.push_back(std::make_unique<CSgModule>(opts.module.c_str()));
       ioError = true;
       printer.PrintFile(reports.back());
       continue;
     }
 
+    auto root = std::make_unique<CSgModule>(opts.module.c_str());
     auto reader = std::make_unique<CScriptReader>(root.get());
     reader->SetEncoding(opts.encoding);
     reader->SetKeepSuppressed(1);
@@ -317,6 +322,7 @@ int main(int argc, char** argv) {
     }
     r.encoding = ScrEncodingName(reader->LastEncoding());
     r.functions = CollectFunctions(*reader);
+    r.macros = CollectMacros(*reader);
     r.diagnostics = CollectDiagnostics(reader->Messages().Entries(), reader->Suppressed().Entries());
     std::erase_if(r.diagnostics, [&opts](const Diagnostic& d) {
       return !d.code.empty() && std::find(opts.ignore.begin(), opts.ignore.end(), d.code) != opts.ignore.end();
@@ -335,10 +341,13 @@ int main(int argc, char** argv) {
     }
     if (!opts.trace.empty() && reader->LastEncoding() == ScrDetectedEncoding::Utf8) TraceToUtf8(opts.trace, traceFrom);
     reports.push_back(std::move(r));
+    roots.push_back(std::move(root));
     readers.push_back(std::move(reader));
     printer.PrintFile(reports.back());
   }
 
+  // No file at all (an empty directory) still dumps one, empty, root.
+  if (roots.empty()) roots.push_back(std::make_unique<CSgModule>(opts.module.c_str()));
   // The dump goes out first: on a terminal the summary then stands last, under it.
   // run: the program blocks of each file that read without an error, in order; what the root
   // module's variables hold afterwards is printed (or dumped) below.
@@ -358,9 +367,9 @@ int main(int argc, char** argv) {
 
   switch (opts.dump) {
     case DumpKind::None: break;
-    case DumpKind::Json: std::fputs(DumpJson(reports, *root, opts.all).c_str(), stdout); break;
-    case DumpKind::Tree: std::fputs((DumpTree(*root) + SceneTree(reports)).c_str(), stdout); break;
-    case DumpKind::Dot: std::fputs(DumpDot(*root).c_str(), stdout); break;
+    case DumpKind::Json: std::fputs(DumpJson(reports, roots, opts.all).c_str(), stdout); break;
+    case DumpKind::Tree: std::fputs(DumpTree(reports, roots).c_str(), stdout); break;
+    case DumpKind::Dot: std::fputs(DumpDot(reports, roots).c_str(), stdout); break;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "scrread: error: cannot write standard output\n");
@@ -369,7 +378,7 @@ int main(int argc, char** argv) {
   printer.Finish(reports, opts.quiet);
   if (std::ferror(stderr)) return kExitUsage;  // the diagnostics did not get out
   readers.clear();
-  root.reset();
+  roots.clear();
   if (!opts.trace.empty()) SgSetTraceTarget(nullptr, 0);
 
   if (ioError) return kExitUsage;

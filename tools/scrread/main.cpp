@@ -273,6 +273,7 @@ int main(int argc, char** argv) {
   // keeps. roots[i] belongs to reports[i]; a file that could not be read has an empty one.
   std::vector<std::unique_ptr<CSgModule>> roots;
   std::vector<std::unique_ptr<CScriptReader>> readers;
+  std::vector<size_t> readerReport;  // readers[i] read the file of reports[readerReport[i]]
   std::vector<FileReport> reports;
   bool ioError = false;
 
@@ -343,6 +344,7 @@ int main(int argc, char** argv) {
     reports.push_back(std::move(r));
     roots.push_back(std::move(root));
     readers.push_back(std::move(reader));
+    readerReport.push_back(reports.size() - 1);
     printer.PrintFile(reports.back());
   }
 
@@ -358,11 +360,18 @@ int main(int argc, char** argv) {
       ScrRunResult r = ScrRunPrograms(readers[i].get(), budget);
       if (!r.ok) {
         runFailed = true;
-        std::fprintf(stderr, "%s: error: run-time error in '%s': %s\n", reports[i].shown.c_str(),
+        std::fprintf(stderr, "%s: error: run-time error in '%s': %s\n", reports[readerReport[i]].shown.c_str(),
                      r.program.c_str(), r.error.c_str());
       }
     }
-    if (opts.dump == DumpKind::None) std::fputs(RunVariables(*root).c_str(), stdout);
+    // Each file's root module holds its own variables; with several files, each list is headed
+    // by the file's name.
+    if (opts.dump == DumpKind::None) {
+      for (size_t i = 0; i < readerReport.size(); ++i) {
+        if (reports.size() > 1) std::printf("%s:\n", reports[readerReport[i]].shown.c_str());
+        std::fputs(RunVariables(*roots[readerReport[i]]).c_str(), stdout);
+      }
+    }
   }
 
   switch (opts.dump) {

@@ -633,8 +633,11 @@ CSgFunction* ScrCompileCall(ScrCompileContext& c, const std::string& text) {
   }
   std::string whole = name;
   CSgFunction* callee = program->FindFunction(name.c_str());
+  // Then the main module's system program; a built-in brings it (and itself) into being on
+  // its first call.
   if (!callee)
-    if (CSgProgram* sys = c.module->SystemProgram()) {
+    if (CSgProgram* sys = SgIsBuiltinFunction(name.c_str()) ? SgSystemProgramWithBuiltins(c.module)
+                                                             : c.module->SystemProgram()) {
       callee = sys->FindFunction(name.c_str());
       if (callee) whole = "system." + name;
     }

@@ -14,6 +14,7 @@
 
 #include "compiler/ScrCompile.h"
 #include "compiler/ScrFunction.h"
+#include "compiler/ScrStrings.h"
 #include "declarations/ScrVariable.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrValues.h"
@@ -277,6 +278,17 @@ int CScrProgram::ReadAsyn(CScrStream* f, const std::string& tok) {
     }
   }
   m_program->AddUserProgram(p);
+  // The body ends by posting the newest message identifier: that is how the host learns
+  // that the block it started has finished.
+  const std::string done = "postCommand(" + std::to_string(CSgMsg::m_maxID) + ", 0)";
+  if (CSgProgram* post = ScrReadProgramFromString(done.c_str(), p->Module(), ScriptReader())) {
+    p->AddUserProgram(post);
+    CSgInstruction* call = new CSgInstruction(p);
+    call->SetSubProgram(post);
+    if (CSgInstruction* last = LastOf(p->Instruction())) last->SetNext(call);
+    else p->SetInstruction(call);
+    p->AddRefForVariables();
+  }
   p->SetAsynchronous(1);
   CSgInstruction* ins = Append(NewInstruction());
   ins->SetSubProgram(p);

@@ -125,6 +125,105 @@ bool ReadFile(const char* fileName, std::string& out) {
   return true;
 }
 
+// --- recompiling: the class or function that others refer to stays the same object ---------
+
+// Points every call stub under `root` (its functions and nested programs, to any depth) that
+// calls `from` at `to`. A recursive function read again calls itself through such a stub.
+// Walked with a work list: nesting is as deep as the code read, which is not bounded here.
+void RetargetCalls(CSgProgram* root, CSgFunction* from, CSgFunction* to) {
+  std::vector<CSgProgram*> work{root};
+  while (!work.empty()) {
+    CSgProgram* p = work.back();
+    work.pop_back();
+    for (CKvoObject* o : p->Functions().Objects()) {
+      auto* fn = static_cast<CSgFunction*>(o);
+      if (fn->ReferenceProgram() == from) fn->SetReferenceProgram(to, fn->WholeName());
+      work.push_back(fn);
+    }
+    for (CKvoObject* o : p->UserPrograms().Objects()) work.push_back(static_cast<CSgProgram*>(o));
+  }
+}
+
+// The old function takes over the fresh one's code: its chain and everything the chain uses
+// (CopyFrom), its parameters and its return variable. Stubs compiled earlier call the old
+// object, so they run the new code. The fresh function is unlisted and deleted.
+void AdoptFunction(CSgProgram* local, CSgFunction* old, CSgFunction* fresh) {
+  std::unique_ptr<CSgFunction> gone(local->RemoveFunction(fresh));
+  std::vector<CSgVariable*> params = fresh->DetachParameters();
+  old->DetachParameters();  // the old ones are retired by CopyFrom when the names recur
+  old->CopyFrom(fresh);     // the parameters are variables of `fresh` and move with it
+  for (CSgVariable* p : params) old->AddParameter(p);
+  old->SetReturnVariable(fresh->ReturnVariable());
+  old->SetVirtual(fresh->IsVirtual());
+  RetargetCalls(old, fresh, old);
+  old->AddRefForVariables();
+}
+
+// Reads a function text with the function of that name (in "local") put aside meanwhile;
+// the function read is merged into the old one. With nothing read, the old one is put back,
+// or a named empty function made.
+CSgProgram* ReadFunction(const std::string& src, const char* name, CSgModule* module, CScriptReader* reader) {
+  CSgProgram* local = ScrLocalProgram(module);
+  CSgFunction* old = name && *name ? local->FindFunctionLocal(name) : nullptr;
+  if (old) local->RemoveFunction(old);
+  std::vector<CKvoObject*> objects;
+  ReadScriptText(src, module, reader, &objects);
+  // A function of "local": a method body defined outside its class belongs to the class.
+  CSgFunction* fresh = nullptr;
+  for (CKvoObject* o : objects)
+    if (auto* fn = dynamic_cast<CSgFunction*>(o); fn && local->Functions().Contains(fn)) {
+      fresh = fn;
+      break;
+    }
+  if (old) {
+    if (fresh && fresh != old) AdoptFunction(local, old, fresh);
+    local->AddFunction(old);
+    return old;
+  }
+  if (!fresh && name && *name) {
+    fresh = new CSgFunction(module, name);
+    local->AddFunction(fresh);
+  }
+  return fresh;
+}
+
+// Reads a class text with the module's class of that name put aside meanwhile; the class
+// read is merged into the old one (CopyFrom), which takes its name and parent and is listed
+// again. Instances, object variables and derived classes keep pointing at the old class and
+// see the new code. With nothing read, the old class is put back, or a named empty one made.
+CSgProgram* ReadClass(const std::string& src, const char* name, CSgModule* module, CScriptReader* reader) {
+  CSgProgram* old = name && *name ? module->FindClassLocal(name) : nullptr;
+  if (old) module->RemoveUserClass(old);
+  std::vector<CKvoObject*> objects;
+  ReadScriptText(src, module, reader, &objects);
+  CSgProgram* fresh = nullptr;
+  for (CKvoObject* o : objects)
+    if (auto* p = dynamic_cast<CSgProgram*>(o); p && p->IsClass()) {
+      fresh = p;
+      break;
+    }
+  if (old) {
+    if (fresh && fresh != old) {
+      // Every class read is listed in the module; ours from here on, deleted at the end.
+      std::unique_ptr<CSgProgram> gone(module->RemoveUserClass(fresh));
+      old->CopyFrom(fresh);
+      old->SetFatherProgram(fresh->FatherProgram());
+      old->SetName(fresh->Name(), 1);
+      // Classes read along with it that derive from the fresh one derive from the old one.
+      for (CKvoObject* o : module->userClasses().Objects())
+        if (auto* k = dynamic_cast<CSgProgram*>(o); k && k->FatherProgram() == fresh) k->SetFatherProgram(old);
+    }
+    module->AddUserClass(old);
+    module->ReplaceSystemProgram(old);
+    return old;
+  }
+  if (!fresh && name && *name) {
+    fresh = new CSgProgram(module, name);
+    module->AddUserClass(fresh);
+  }
+  return fresh;
+}
+
 // The macro readers of the views, one each; the view keeps a pointer to its own.
 std::map<CSgView*, std::unique_ptr<CScriptReader>>& MacroReaders() {
   static std::map<CSgView*, std::unique_ptr<CScriptReader>> readers;
@@ -168,64 +267,44 @@ CSgProgram* ScrReadProgramFromSourceFile(const char* fileName, CSgModule* module
 
 CSgProgram* ScrReadFunctionFromString(const char* text, const char* name, CSgModule* module, CScriptReader* reader) {
   if (!module) return nullptr;
-  CSgProgram* local = ScrLocalProgram(module);
   std::string src = text ? text : "";
-  if (name && *name) {
-    if (CSgFunction* old = local->FindFunctionLocal(name)) local->RemoveFunction(old);
-    if (!SourceText(module, name, text, src)) return nullptr;
-  }
-  std::vector<CKvoObject*> objects;
-  ReadScriptText(src, module, reader, &objects);
-  for (CKvoObject* o : objects)
-    if (auto* fn = dynamic_cast<CSgFunction*>(o)) return fn;
-  return nullptr;
+  if (name && *name && !SourceText(module, name, text, src)) return nullptr;
+  return ReadFunction(src, name, module, reader);
 }
 
 CSgProgram* ScrReadFunctionFromSourceFile(const char* fileName, const char* name, CSgModule* module,
                                           CScriptReader* reader) {
   std::string text;
-  if (!ReadFile(fileName, text)) return nullptr;
-  (void)name;
-  return ScrReadFunctionFromString(text.c_str(), nullptr, module, reader);
+  if (!module || !ReadFile(fileName, text)) return nullptr;
+  module->SgView()->SendHostMessage(3298, fileName);
+  return ReadFunction(text, name, module, reader);
 }
 
 CSgProgram* ScrReadClassFromString(const char* text, const char* name, CSgModule* module, CScriptReader* reader) {
   if (!module) return nullptr;
   std::string src = text ? text : "";
-  if (name && *name) {
-    if (!SourceText(module, name, text, src)) return nullptr;
-  }
-  std::vector<CKvoObject*> objects;
-  ReadScriptText(src, module, reader, &objects);
-  for (CKvoObject* o : objects)
-    if (auto* p = dynamic_cast<CSgProgram*>(o); p && p->IsClass()) return p;
-  return nullptr;
+  if (name && *name && !SourceText(module, name, text, src)) return nullptr;
+  return ReadClass(src, name, module, reader);
 }
 
 CSgProgram* ScrReadClassFromSourceFile(const char* fileName, const char* name, CSgModule* module,
                                        CScriptReader* reader) {
   std::string text;
-  if (!ReadFile(fileName, text)) return nullptr;
-  (void)name;
-  return ScrReadClassFromString(text.c_str(), nullptr, module, reader);
+  if (!module || !ReadFile(fileName, text)) return nullptr;
+  module->SgView()->SendHostMessage(3298, fileName);
+  return ReadClass(text, name, module, reader);
 }
 
 CSgProgram* ScrReadMappingFunctionFromString(const char* text, CSgVariable* x, CSgVariable* y, CSgModule* module,
                                              CScriptReader* reader) {
   if (!text || !x || !y || !module) return nullptr;
   const std::string name = std::string(x->Name()) + "_map_" + y->Name();
-  CSgProgram* local = ScrLocalProgram(module);
-  if (CSgFunction* old = local->FindFunctionLocal(name.c_str())) local->RemoveFunction(old);
   auto typeName = [](const CSgVariable* v) {
     const char* t = SgVarTypeName(v->VarType());
     return std::string(t && v->VarType() ? t : "float");
   };
   std::string src = "void " + name + "(" + typeName(x) + " x, " + typeName(y) + "& y)\n{\n" + text + "\n}\n";
-  std::vector<CKvoObject*> objects;
-  ReadScriptText(src, module, reader, &objects);
-  for (CKvoObject* o : objects)
-    if (auto* fn = dynamic_cast<CSgFunction*>(o)) return fn;
-  return nullptr;
+  return ReadFunction(src, name.c_str(), module, reader);
 }
 
 int ScrReadScriptFromString(const char* text, CSgModule* module, CScriptReader* reader) {

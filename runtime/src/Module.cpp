@@ -316,6 +316,11 @@ void CSgModule::Describe(CDescriber& d) const {
     }
     d.EndList();
   }
+  if (!m_posted.empty()) {
+    d.BeginList("posted");
+    for (const PostedCommand& c : m_posted) d.Text(nullptr, (std::to_string(c.id) + ", " + std::to_string(c.param)).c_str());
+    d.EndList();
+  }
   d.Int("tempVariables", (long long)m_temps.size());
   d.Int("sequenceBuilt", m_sequenceBuilt);
 }

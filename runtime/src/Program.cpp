@@ -482,6 +482,7 @@ void CSgFunction::SetReferenceProgram(CSgFunction* callee, const char* wholeName
 void CSgFunction::Describe(CDescriber& d) const {
   CSgProgram::Describe(d);
   if (m_virtual) d.Bool("virtual", true);
+  if (m_native) d.Bool("native", true);
   if (m_callee) d.Text("calls", m_wholeName.c_str());
   std::string params;
   for (const CSgVariable* p : m_params) {
@@ -490,4 +491,68 @@ void CSgFunction::Describe(CDescriber& d) const {
   }
   d.Text("parameters", params.c_str());
   if (m_return) d.Text("returns", m_return->GetTypeString().c_str());
+}
+
+// ---------------------------------------------------------------- built-in functions
+
+namespace {
+
+// One built-in: its name, return type ("void" for none), parameters and the C++ code.
+struct SgBuiltin {
+  const char* name;
+  const char* returnType;
+  std::vector<std::pair<const char*, const char*>> params;  // name, type
+  int (*run)(CSgFunction& self);
+};
+
+// postCommand(id, param): a host posts the command to its message loop; the module records
+// it, which is all a host without a message loop can do with it.
+int PostCommand(CSgFunction& self) {
+  CSgVariable* id = self.Parameter(0);
+  CSgVariable* param = self.Parameter(1);
+  if (!id || !param || !self.Module()) return SG_RUN_ERROR;
+  self.Module()->Root()->PostCommand(id->GetInt(), param->GetInt());
+  return SG_RUN_OK;
+}
+
+const std::vector<SgBuiltin>& Builtins() {
+  static const std::vector<SgBuiltin> all = {
+      {"postCommand", "void", {{"id", "int"}, {"param", "int"}}, PostCommand},
+  };
+  return all;
+}
+
+}  // namespace
+
+bool SgIsBuiltinFunction(const char* name) {
+  if (!name) return false;
+  for (const SgBuiltin& b : Builtins())
+    if (std::strcmp(b.name, name) == 0) return true;
+  return false;
+}
+
+CSgProgram* SgSystemProgramWithBuiltins(CSgModule* module) {
+  if (!module) return nullptr;
+  CSgModule* root = module->Root();
+  CSgProgram* sys = root->SystemProgram();
+  if (!sys) {
+    sys = new CSgProgram(root, "system");
+    root->AddUserClass(sys);
+  }
+  for (const SgBuiltin& b : Builtins()) {
+    // A script's own function of that name (in its `class system`) takes precedence.
+    if (sys->FindFunctionLocal(b.name)) continue;
+    auto* fn = new CSgFunction(root, b.name);
+    for (const auto& [pname, ptype] : b.params) fn->AddParameter(pname, ptype);
+    if (std::strcmp(b.returnType, "void") != 0) {
+      // Like a compiled function's, the return variable lives in the owner program.
+      auto* rv = new CSgVariable(SGT_VARIABLE, b.name);
+      rv->SetVarType(SgVarTypeFromText(b.returnType), 0);
+      sys->AddVariable(rv);
+      fn->SetReturnVariable(rv);
+    }
+    fn->SetNative(b.run);
+    sys->AddFunction(fn);
+  }
+  return sys;
 }

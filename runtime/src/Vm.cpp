@@ -641,7 +641,7 @@ struct SgVmEngine {
     }
     ++S.depth;
     ++f->m_running;
-    int st = Exec(vm, code, f, f->Module());
+    int st = f->IsNative() ? RunNative(vm, f) : Exec(vm, code, f, f->Module());
     --f->m_running;
     --S.depth;
     // Take the return value before the instance and the locals are put back: the return
@@ -666,6 +666,13 @@ struct SgVmEngine {
     }
     if (value) retOut->Assign(*value);
     return st == ST_ERROR ? ST_ERROR : ST_OK;
+  }
+
+  // A built-in's C++ code, on the parameters Call has bound. A failure stops the run like
+  // any run-time error, naming the function.
+  static int RunNative(CSgVm& vm, CSgFunction* f) {
+    if (f->GetNative()(*f) == SG_RUN_OK) return ST_OK;
+    return Fail(vm, SGE_NATIVE, f->Name(), f);
   }
 
   // 2300: the stub computes its arguments, then the callee runs (on the current instance

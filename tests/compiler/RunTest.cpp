@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 
+#include <cstdio>
 #include <list>
 
 #include "compiler/ScrRun.h"
@@ -245,6 +246,112 @@ TEST_F(RunTest, FunctionsClassesAndMacrosFromStrings) {
   EXPECT_EQ(a->GetInt(), 1);
   std::list<CKvoObject*> animations;
   EXPECT_EQ(ScrExecuteMacros("x", root.get(), animations), 0);  // no macros read for this view
+}
+
+}  // namespace
+
+namespace {
+
+struct AsynRow {
+  const char* script;
+  const char* x;       // the value of x after the run
+  const char* posted;  // the posted commands, "id,param;" each
+};
+
+TEST_F(RunTest, AsynBlocksPostTheirCompletion) {
+  const AsynRow rows[] = {
+      {"int x\nprogram { asyn { x = 5 } }", "5", "7,0;"},
+      {"int x\nprogram { asyn(a, b) { x = 6 }\n x = x + 1 }", "7", "7,0;"},
+      {"int x\nprogram { postCommand(3, 4)\n asyn { x = 1 } }", "1", "3,4;7,0;"},
+      // a script's own system program keeps its functions and gains the built-ins
+      {"int x\nclass system { int dbl(int v) { return v * 2 } }\nprogram { asyn { x = dbl(4) } }", "8", "7,0;"},
+  };
+  for (const AsynRow& r : rows) {
+    SetUp();
+    CSgMsg::m_maxID = 7;
+    std::string out = ReadAndRun(r.script);
+    EXPECT_EQ(Value("x"), r.x) << r.script << "\n" << out;
+    std::string posted;
+    for (const auto& c : root->PostedCommands()) posted += std::to_string(c.id) + "," + std::to_string(c.param) + ";";
+    EXPECT_EQ(posted, r.posted) << r.script << "\n" << out;
+    TearDown();
+  }
+  CSgMsg::m_maxID = 0;
+}
+
+// One step of recompiling: the text handed over, whether the source file the previous step
+// wrote is removed first (else it wins over the text), and the value the program compiled at
+// the start computes afterwards.
+struct RecompileRow {
+  const char* text;
+  bool removeSource;
+  int expected;
+};
+
+class RecompileTest : public RunTest {
+ protected:
+  std::string SourcePath(const char* name) {
+    std::string path = root->PathName();
+    for (char& ch : path)
+      if (ch == ':') ch = '/';
+    return SgHostDirectory() + "/" + path + "/" + name + ".script";
+  }
+  CSgVariable* NewInt(const char* name) {
+    auto* v = new CSgVariable();
+    v->SetName(name);
+    v->SetVarType(0x2, 0);
+    root->AddVariable(v);
+    return v;
+  }
+  // Runs each step and checks the program `use` compiled before the first step.
+  template <class ReadFn>
+  void Steps(const char* name, ReadFn read, CSgProgram* (*compileUse)(CSgModule*), const std::vector<RecompileRow>& rows,
+             CSgVariable* a) {
+    std::remove(SourcePath(name).c_str());
+    CSgProgram* first = read(rows[0].text);
+    ASSERT_NE(first, nullptr);
+    std::unique_ptr<CSgProgram> use(compileUse(root.get()));
+    for (const RecompileRow& r : rows) {
+      if (r.removeSource) std::remove(SourcePath(name).c_str());
+      EXPECT_EQ(read(r.text), first) << r.text;  // the same object every time
+      ScrRunResult run = ScrRunProgram(use.get(), root.get(), 100000);
+      EXPECT_TRUE(run.ok) << r.text << "\n" << run.error;
+      EXPECT_EQ(a->GetInt(), r.expected) << r.text;
+    }
+    std::remove(SourcePath(name).c_str());
+  }
+};
+
+TEST_F(RecompileTest, FunctionsKeepTheirIdentity) {
+  CSgVariable* a = NewInt("a");
+  auto read = [&](const char* text) { return ScrReadFunctionFromString(text, "rcf", root.get(), nullptr); };
+  Steps("rcf", read, [](CSgModule* m) { return ScrReadProgramFromString("a = rcf(10)", m, nullptr); },
+        {
+            {"int rcf(int v) { return v + 1 }", false, 11},
+            // a recursive body calls the kept function, not the one read and deleted
+            {"int rcf(int n) { if (n < 1) { return 0 }\n return 2 + rcf(n - 1) }", true, 20},
+            {"int rcf(int n) { return 0 }", false, 20},  // the source file wins over the text
+        },
+        a);
+}
+
+TEST_F(RecompileTest, ClassesKeepTheirIdentityAndInstances) {
+  CSgVariable* a = NewInt("a");
+  auto read = [&](const char* text) { return ScrReadClassFromString(text, "RcBox", root.get(), nullptr); };
+  ASSERT_NE(read("class RcBox { int w\n int area() { return w * w } }"), nullptr);
+  // An instance made before the class is read again.
+  ScrReadScriptFromString("RcBox k", root.get(), nullptr);
+  std::unique_ptr<CSgProgram> make(ScrReadProgramFromString("k = new RcBox\nk.w = 3", root.get(), nullptr));
+  ASSERT_TRUE(ScrRunProgram(make.get(), root.get(), 1000).ok);
+  Steps("RcBox", read, [](CSgModule* m) { return ScrReadProgramFromString("a = k.area()", m, nullptr); },
+        {
+            {"class RcBox { int w\n int area() { return w * w } }", false, 9},
+            {"class RcBox { int w\n int area() { return w * w * 10 } }", true, 90},
+            {"class RcBox { int w\n int area() { return 1 } }", false, 90},
+            {"class RcBox { int w\n int twice() { return w * 2 }\n int area() { return 100 + twice() } }", true,
+             106},
+        },
+        a);
 }
 
 }  // namespace

@@ -224,6 +224,16 @@ class CSgModule : public CKvoObject {
   // The instances of script classes of the whole tree (kept by the root).
   CSgInstanceTable& Instances();
 
+  // --- posted commands ---
+  // A command a script posted (postCommand): a real host hands it to its message loop;
+  // the module keeps the list so that hosts and dumps can see what was posted, in order.
+  struct PostedCommand {
+    int id;
+    int param;
+  };
+  void PostCommand(int id, int param) { m_posted.push_back({id, param}); }
+  const std::vector<PostedCommand>& PostedCommands() const { return m_posted; }
+
   // --- interface items ---
   void AddInterfaceItem(CSgVariable* var, int direction, const char* description);
   int InterfaceItemCount() const { return (int)m_interface.size(); }
@@ -276,6 +286,7 @@ class CSgModule : public CKvoObject {
   std::vector<CSgVariable*> m_temps;
   int m_tempGroupStart = 0;
   std::vector<SgInterfaceItem> m_interface;
+  std::vector<PostedCommand> m_posted;
   int m_sequenceBuilt = 0;
   std::unique_ptr<CSgView> m_view;
   std::unique_ptr<CSgEnvironment> m_environment;

@@ -21,6 +21,7 @@
 // added to a program are owned by it.
 #pragma once
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
@@ -331,16 +332,32 @@ class CSgFunction : public CSgProgram {
   const char* WholeName() const { return m_wholeName.c_str(); }
   bool IsStub() const { return m_callee != nullptr; }
 
+  // A built-in: C++ code the VM runs in place of the chain, once the arguments are bound
+  // to the parameters. It reads the parameters, may set the return variable, and returns
+  // SG_RUN_OK, or SG_RUN_ERROR to stop the run.
+  using Native = std::function<int(CSgFunction& self)>;
+  void SetNative(Native fn) { m_native = std::move(fn); }
+  const Native& GetNative() const { return m_native; }
+  bool IsNative() const { return static_cast<bool>(m_native); }
+
   const char* KindName() const override { return "CSgFunction"; }
   void Describe(CDescriber& d) const override;
 
  private:
+  Native m_native;
   CSgProgram* m_owner = nullptr;
   std::vector<CSgVariable*> m_params;
   CSgVariable* m_return = nullptr;
   CSgFunction* m_callee = nullptr;
   std::string m_wholeName;
 };
+
+// The runtime's built-in functions live in the main module's "system" program, next to the
+// functions a script's `class system` defines. Returns that program with every built-in in
+// it: the program is made when missing, a built-in added when the program lacks it.
+CSgProgram* SgSystemProgramWithBuiltins(CSgModule* module);
+// Whether `name` is a built-in function (postCommand, ...).
+bool SgIsBuiltinFunction(const char* name);
 
 // The variable type code of a type text ("int", "float", "long", "dword", "handle", "bool",
 // "BOOL", "byte", "double", "string", "file"); a trailing '&' is ignored. -1 for anything

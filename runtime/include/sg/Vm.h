@@ -59,7 +59,8 @@
   X(SGE_BAD_ARGUMENT, 11, "method argument not found")                         \
   X(SGE_MALFORMED, 12, "malformed instruction chain")                          \
   X(SGE_NULL_OPERAND, 13, "action without its variables")                      \
-  X(SGE_NO_MODULE, 14, "module not found")
+  X(SGE_NO_MODULE, 14, "module not found")                                     \
+  X(SGE_NATIVE, 15, "built-in function failed")
 
 enum ESgVmError : int {
 #define SG_VM_ERROR_ENUM(name, code, text) name = code,

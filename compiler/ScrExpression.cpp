@@ -441,7 +441,7 @@ Node Compile(ScrCompileContext& c, const std::string& text) {
 
 ActPrm* Action(int type, std::initializer_list<CSgVariable*> vars) {
   ActPrm* a = new ActPrm(type);
-  a->SetVariables(std::vector<CSgVariable*>(vars));
+  a->SetVariables(vars);
   return a;
 }
 

@@ -39,7 +39,10 @@ CKvoObject::~CKvoObject() {
   // Tell every index that still lists us, so none keeps a dangling pointer. The index
   // detaches itself in ObjectDestroyed, so work on a copy.
   std::vector<CKvoNameIndex*> indexes;
-  indexes.swap(m_indexes);
+  indexes.swap(m_moreIndexes);
+  CKvoNameIndex* first = m_index;
+  m_index = nullptr;
+  if (first) first->ObjectDestroyed(this);
   for (CKvoNameIndex* index : indexes) index->ObjectDestroyed(this);
 }
 
@@ -48,7 +51,8 @@ void CKvoObject::SetName(const char* name) {
   std::string old = std::move(m_name);
   m_name = name ? name : "";
   if (old == m_name) return;
-  for (CKvoNameIndex* index : m_indexes) index->ObjectRenamed(this, old);
+  if (m_index) m_index->ObjectRenamed(this, old);
+  for (CKvoNameIndex* index : m_moreIndexes) index->ObjectRenamed(this, old);
 }
 
 // The module part uses the module's path, so nested modules give "main:a:b:name".
@@ -59,13 +63,25 @@ std::string CKvoObject::FullName() const {
 
 // An index is recorded once, however often it attaches.
 void CKvoObject::AttachIndex(CKvoNameIndex* index) {
-  if (index && std::find(m_indexes.begin(), m_indexes.end(), index) == m_indexes.end())
-    m_indexes.push_back(index);
+  if (!index || index == m_index) return;
+  if (std::find(m_moreIndexes.begin(), m_moreIndexes.end(), index) != m_moreIndexes.end()) return;
+  if (!m_index) m_index = index;
+  else m_moreIndexes.push_back(index);
 }
 
+// The inline slot is refilled from the others, so it is empty only when all are.
 void CKvoObject::DetachIndex(CKvoNameIndex* index) {
-  auto it = std::find(m_indexes.begin(), m_indexes.end(), index);
-  if (it != m_indexes.end()) m_indexes.erase(it);
+  if (!index) return;
+  if (index == m_index) {
+    m_index = nullptr;
+    if (!m_moreIndexes.empty()) {
+      m_index = m_moreIndexes.front();
+      m_moreIndexes.erase(m_moreIndexes.begin());
+    }
+    return;
+  }
+  auto it = std::find(m_moreIndexes.begin(), m_moreIndexes.end(), index);
+  if (it != m_moreIndexes.end()) m_moreIndexes.erase(it);
 }
 
 char* KVOAllocString(int size) {

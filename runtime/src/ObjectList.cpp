@@ -49,7 +49,15 @@ CKvoObject* CObjectListBase::RemoveObject(CKvoObject* obj) {
 
 // One hash lookup; the front of the name's vector is the first added.
 CKvoObject* CObjectListBase::FindObject(const char* name) const {
-  if (!name || m_byName.empty()) return nullptr;
+  if (!name) return nullptr;
+  if (!*name) {
+    // Nameless objects are not indexed (compiled code makes them by the hundred thousand
+    // and never looks them up), so the rare search for one walks the list.
+    for (CKvoObject* obj : m_items)
+      if (!*obj->Name()) return obj;
+    return nullptr;
+  }
+  if (m_byName.empty()) return nullptr;
   auto it = m_byName.find(name);
   if (it == m_byName.end() || it->second.empty()) return nullptr;
   return it->second.front();
@@ -70,6 +78,7 @@ CKvoObject* CObjectListBase::ObjectAt(int i) const {
 
 // The vectors are short (objects sharing one name), so an ordered insert is cheap.
 void CObjectListBase::IndexName(CKvoObject* obj, const std::string& name) {
+  if (name.empty()) return;  // see FindObject
   // Keep each name's objects in list order, so the first added wins even after renames.
   std::vector<CKvoObject*>& same = m_byName[name];
   std::uint64_t seq = m_entries.at(obj).seq;
@@ -84,6 +93,7 @@ void CObjectListBase::IndexName(CKvoObject* obj, const std::string& name) {
 }
 
 void CObjectListBase::UnindexName(CKvoObject* obj, const std::string& name) {
+  if (name.empty()) return;
   auto it = m_byName.find(name);
   if (it == m_byName.end()) return;
   std::vector<CKvoObject*>& same = it->second;

@@ -88,7 +88,15 @@ CSgConditions::~CSgConditions() {
   if (m_module) m_module->ReleaseConditions(this);
 }
 
+// Room for `more` actions: one allocation for a whole list, not one per doubling, and still
+// geometric growth when one record is appended to many times.
+static void ReserveFor(std::vector<ActPrm>& actions, size_t more) {
+  size_t need = actions.size() + more;
+  if (need > actions.capacity()) actions.reserve(std::max(need, 2 * actions.capacity()));
+}
+
 void CSgConditions::AddActions(const std::list<ActPrm*>& actions) {
+  ReserveFor(m_actions, actions.size());
   for (const ActPrm* a : actions)
     if (a) m_actions.push_back(*a);
   AddRefForVariables();
@@ -182,6 +190,7 @@ void CSgInstruction::SetSubProgram(CSgProgram* program) {
 }
 
 void CSgInstruction::AddAction(const std::list<ActPrm*>& actions) {
+  ReserveFor(m_actions, actions.size());
   for (const ActPrm* a : actions)
     if (a) m_actions.push_back(*a);
   Changed();

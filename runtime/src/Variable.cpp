@@ -239,9 +239,10 @@ int CSgVariable::Set(int index, CSgVariable* element) {
 // Records the range; only a random variable draws from it.
 void CSgVariable::SetRandRange(int low, int high) {
   if (low > high) std::swap(low, high);
-  m_randLow = low;
-  m_randHigh = high;
-  m_hasRange = true;
+  Extension& e = Ext();
+  e.randLow = low;
+  e.randHigh = high;
+  e.hasRange = true;
   AdoptTypeIfUntyped(SGVT_RANDOM);
 }
 
@@ -251,9 +252,9 @@ long long CSgVariable::GetLong() const {
   if (m_ref) return Target()->GetLong();
   switch (CurrentStore()) {
     case Store::Integer:
-      if (m_varType == SGVT_RANDOM && m_hasRange) {
+      if (m_varType == SGVT_RANDOM && m_ext && m_ext->hasRange) {
         // A random variable with a range gives a fresh draw from it on every read.
-        std::uniform_int_distribution<int> dist(m_randLow, m_randHigh);
+        std::uniform_int_distribution<int> dist(m_ext->randLow, m_ext->randHigh);
         return dist(RandomEngine());
       }
       return m_int;
@@ -310,13 +311,13 @@ const char* CSgVariable::GetString() const {
     case Store::Text:
       return m_text.c_str();
     case Store::Integer:
-      m_textCache = std::to_string(GetLong());
-      return m_textCache.c_str();
+      Ext().textCache = std::to_string(GetLong());
+      return m_ext->textCache.c_str();
     case Store::Real: {
       char buf[64];
       std::snprintf(buf, sizeof buf, "%g", m_real);
-      m_textCache = buf;
-      return m_textCache.c_str();
+      Ext().textCache = buf;
+      return m_ext->textCache.c_str();
     }
     case Store::None:
       break;
@@ -411,10 +412,10 @@ void CSgVariable::DescribeValue(CDescriber& d, const char* key) const {
 void CSgVariable::Describe(CDescriber& d) const {
   d.Int("varType", m_varType);
   DescribeValue(d, "value");
-  if (!m_className.empty()) d.Text("className", m_className.c_str());
+  if (*ClassName()) d.Text("className", ClassName());
   if (m_varType == SGVT_RANDOM) {
-    d.Int("randLow", m_randLow);
-    d.Int("randHigh", m_randHigh);
+    d.Int("randLow", RandLow());
+    d.Int("randHigh", RandHigh());
   }
 }
 
@@ -431,7 +432,7 @@ void CSgVariable::SetRefVar(CSgVariable* target) {
 
 std::string CSgVariable::GetTypeString() const {
   std::string t;
-  if (m_kind == SGVK_OBJECT || m_kind == SGVK_MODULE) t = m_className.empty() ? (m_kind == SGVK_MODULE ? "module" : "object") : m_className;
+  if (m_kind == SGVK_OBJECT || m_kind == SGVK_MODULE) t = *ClassName() ? ClassName() : (m_kind == SGVK_MODULE ? "module" : "object");
   else {
     switch (m_varType) {
       case SGVT_NONE:
@@ -449,13 +450,15 @@ std::string CSgVariable::GetTypeString() const {
 
 void CSgVariable::SetInstance(CSgInstanceTable* table, SgObjectHandle handle) {
   m_kind = SGVK_OBJECT;
-  m_table = table;
-  m_handle = table ? handle : SgObjectHandle();
+  if (!table && !m_ext) return;
+  Extension& e = Ext();
+  e.table = table;
+  e.handle = table ? handle : SgObjectHandle();
 }
 
 CSgInstance* CSgVariable::Instance() const {
   const CSgVariable* t = Target();
-  return t->m_table ? t->m_table->Get(t->m_handle) : nullptr;
+  return t->m_ext && t->m_ext->table ? t->m_ext->table->Get(t->m_ext->handle) : nullptr;
 }
 
 // Arrays copy level by level with an explicit stack, like the destructor, so any depth is safe.
@@ -488,14 +491,20 @@ void CSgVariable::CopyValueFrom(const CSgVariable& from) {
     d.m_int = s.m_int;
     d.m_real = s.m_real;
     d.m_text = s.m_text;
-    d.m_randLow = s.m_randLow;
-    d.m_randHigh = s.m_randHigh;
-    d.m_hasRange = s.m_hasRange;
-    d.m_className = s.m_className;
     d.m_kind = s.m_kind;
-    d.m_table = s.m_table;
-    d.m_handle = s.m_handle;
-    d.m_bound = s.m_bound;
+    // The extension's fields follow the source; the text cache is the variable's own.
+    if (s.m_ext || d.m_ext) {
+      Extension& de = d.Ext();
+      Extension none;
+      const Extension& se = s.m_ext ? *s.m_ext : none;
+      de.randLow = se.randLow;
+      de.randHigh = se.randHigh;
+      de.hasRange = se.hasRange;
+      de.className = se.className;
+      de.table = se.table;
+      de.handle = se.handle;
+      de.bound = se.bound;
+    }
     d.m_elements.resize(s.m_elements.size());
     for (size_t i = 0; i < s.m_elements.size(); ++i) {
       const CSgVariable* se = s.m_elements[i].get();
@@ -520,9 +529,9 @@ void CSgVariable::Assign(const CSgVariable& from) {
     if (dst.m_kind == SGVK_VALUE && !dst.IsArray() && dst.m_varType != SGVT_NONE && src.m_varType == SGVT_NONE &&
         src.m_kind == SGVK_VALUE)
       return;
-    std::string keepClass = dst.m_className;
+    std::string keepClass = dst.ClassName();
     dst.CopyValueFrom(src);
-    if (dst.m_className.empty()) dst.m_className = keepClass;
+    if (!*dst.ClassName()) dst.SetClassName(keepClass.c_str());
     return;
   }
   switch (src.CurrentStore()) {

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "sg/Action.h"
 #include "sg/Kvo.h"
+#include "sg/ObjectList.h"
 #include "sg/Types.h"
 
 namespace {
@@ -84,4 +86,61 @@ TEST(Kvo, ObjectNames) {
   EXPECT_EQ(obj.FullName(), "logo");
   EXPECT_STREQ(obj.KindName(), "CKvoObject");
   EXPECT_EQ(obj.TypeCode(), 9);
+}
+
+// An object listed in two lists (its first index is kept apart from the others): renames,
+// removal from one list and destruction must reach both; nameless objects are found by a walk.
+TEST(Kvo, ObjectInTwoLists) {
+  CObjectList<CKvoObject> a, b;
+  auto* x = new CKvoObject(0, "x");
+  CKvoObject nameless1, nameless2;
+  ASSERT_EQ(a.Add(x, true), 1);
+  ASSERT_EQ(b.Add(x, false), 1);
+  a.Add(&nameless1, false);
+  a.Add(&nameless2, false);
+  EXPECT_EQ(a.Find(""), &nameless1);
+  x->SetName("y");
+  EXPECT_EQ(a.Find("y"), x);
+  EXPECT_EQ(b.Find("y"), x);
+  EXPECT_EQ(a.Find("x"), nullptr);
+  nameless1.SetName("named");
+  EXPECT_EQ(a.Find(""), &nameless2);
+  EXPECT_EQ(a.Find("named"), &nameless1);
+  // Out of the first list, the second still follows renames.
+  EXPECT_EQ(a.Remove(x), x);
+  x->SetName("z");
+  EXPECT_EQ(b.Find("z"), x);
+  a.Add(x, true);
+  a.Remove(&nameless1);
+  a.Remove(&nameless2);
+  delete x;  // both lists forget it
+  EXPECT_EQ(a.Count(), 0);
+  EXPECT_EQ(b.Count(), 0);
+}
+
+// Variables past the inline slots, and copies that keep slots, texts and arrays.
+TEST(Kvo, ActionSlotsAndCopies) {
+  CKvoObject* fake[5];
+  for (int i = 0; i < 5; ++i) fake[i] = reinterpret_cast<CKvoObject*>(0x100 + 0x10 * i);
+  auto var = [&](int i) { return reinterpret_cast<CSgVariable*>(fake[i]); };
+  ActPrm a(ACT_ADD);
+  a.SetVariables({var(0), var(1), var(2)});
+  a.SetVariable(4, var(4));
+  EXPECT_EQ(a.VariableCount(), 5);
+  SGKEY keys[2] = {7, 9};
+  a.SetKeyArray(keys, 2);
+  a.SetString2("two");
+  ActPrm b(a);
+  a.SetString2(nullptr);
+  struct Row {
+    int slot;
+    CSgVariable* want;
+  };
+  for (const Row& r : std::initializer_list<Row>{{0, var(0)}, {2, var(2)}, {3, nullptr}, {4, var(4)}, {5, nullptr}, {-1, nullptr}})
+    EXPECT_EQ(b.Variable(r.slot), r.want) << r.slot;
+  EXPECT_STREQ(b.String2(), "two");
+  EXPECT_STREQ(a.String2(), "");
+  EXPECT_EQ(b.KeyArray().size(), 2u);
+  EXPECT_STREQ(ActPrm().String(), "");
+  EXPECT_TRUE(ActPrm().FloatArray().empty());
 }

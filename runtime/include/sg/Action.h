@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,20 +90,26 @@ class ActPrm {
   explicit ActPrm(int type) : m_type(type) {}
   // Copies are deep for the texts and arrays; the variables and the dword are shared
   // (an action never owns them).
-  ActPrm(const ActPrm&) = default;
-  ActPrm& operator=(const ActPrm&) = default;
+  ActPrm(const ActPrm& other);
+  ActPrm& operator=(const ActPrm& other);
+  ActPrm(ActPrm&&) noexcept = default;
+  ActPrm& operator=(ActPrm&&) noexcept = default;
+  ~ActPrm() = default;
 
   void SetType(int type) { m_type = type; }
   int Type() const { return m_type; }
 
-  // Variables by slot; the list grows to hold index. Not owned.
+  // Variables by slot; the list grows to hold index. Not owned. The first few slots live
+  // in the record itself: compiled code never uses more than three.
   void SetVariable(int index, CSgVariable* var);
-  void SetVariables(const std::vector<CSgVariable*>& vars) { m_vars = vars; }
+  void SetVariables(const std::vector<CSgVariable*>& vars);
+  void SetVariables(std::initializer_list<CSgVariable*> vars);
   CSgVariable* Variable(int index) const {
-    return index >= 0 && index < (int)m_vars.size() ? m_vars[(size_t)index] : nullptr;
+    if (index < 0 || index >= m_nvars) return nullptr;
+    return m_nvars <= kInlineVars ? m_vars[index] : m_extra->vars[(size_t)index];
   }
-  int VariableCount() const { return (int)m_vars.size(); }
-  const std::vector<CSgVariable*>& Variables() const { return m_vars; }
+  int VariableCount() const { return m_nvars; }
+  std::vector<CSgVariable*> Variables() const;
 
   // A scene key, or any pointer-sized value (2300: the call stub; 2900: the program).
   void SetKey(SGKEY key) { m_key = key; }
@@ -115,12 +123,12 @@ class ActPrm {
   }
 
   // Texts are copied; null sets "".
-  void SetString(const char* text) { m_string = text ? text : ""; }
-  void SetString2(const char* text) { m_string2 = text ? text : ""; }
-  void SetString3(const char* text) { m_string3 = text ? text : ""; }
-  const char* String() const { return m_string.c_str(); }
-  const char* String2() const { return m_string2.c_str(); }
-  const char* String3() const { return m_string3.c_str(); }
+  void SetString(const char* text) { SetText(&Extra::string, text); }
+  void SetString2(const char* text) { SetText(&Extra::string2, text); }
+  void SetString3(const char* text) { SetText(&Extra::string3, text); }
+  const char* String() const { return m_extra ? m_extra->string.c_str() : ""; }
+  const char* String2() const { return m_extra ? m_extra->string2.c_str() : ""; }
+  const char* String3() const { return m_extra ? m_extra->string3.c_str() : ""; }
 
   void SetInt(int v) { m_int = v; }
   int Int() const { return m_int; }
@@ -132,8 +140,8 @@ class ActPrm {
   // Arrays are copied; a null array or n <= 0 clears.
   void SetKeyArray(const SGKEY* keys, int n);
   void SetFloatArray(const float* values, int n);
-  const std::vector<SGKEY>& KeyArray() const { return m_keys; }
-  const std::vector<float>& FloatArray() const { return m_floats; }
+  const std::vector<SGKEY>& KeyArray() const { return m_extra ? m_extra->keys : NoKeys(); }
+  const std::vector<float>& FloatArray() const { return m_extra ? m_extra->floats : NoFloats(); }
 
   // Flag bits (ACTF_*).
   void SetFlags(int flags) { m_flags = flags; }
@@ -145,27 +153,39 @@ class ActPrm {
 
   // Where a call was written (the `pause(` calls carry it).
   void SetCaller(const char* file, int line) {
-    m_callerFile = file ? file : "";
+    SetText(&Extra::callerFile, file);
     m_callerLine = line;
   }
-  const char* CallerFile() const { return m_callerFile.c_str(); }
+  const char* CallerFile() const { return m_extra ? m_extra->callerFile.c_str() : ""; }
   int CallerLine() const { return m_callerLine; }
 
  private:
+  static constexpr int kInlineVars = 3;
+  // What few actions carry: texts, arrays and variables beyond the inline slots. Made on
+  // the first non-empty setter, so the common action is one small allocation-free record.
+  struct Extra {
+    std::string string, string2, string3, callerFile;
+    std::vector<SGKEY> keys;
+    std::vector<float> floats;
+    std::vector<CSgVariable*> vars;  // every slot, once there are more than kInlineVars
+  };
+  Extra& Extras();
+  void SetText(std::string Extra::*field, const char* text);
+  static const std::vector<SGKEY>& NoKeys();
+  static const std::vector<float>& NoFloats();
+
   int m_type = 0;
-  std::vector<CSgVariable*> m_vars;
+  int m_nvars = 0;
+  CSgVariable* m_vars[kInlineVars] = {};
   SGKEY m_key = SG_NO_KEY;
   std::uintptr_t m_dword = 0;
-  std::string m_string, m_string2, m_string3;
   int m_int = 0;
   float m_float = 0.0f;
-  bool m_bool = false;
-  std::vector<SGKEY> m_keys;
-  std::vector<float> m_floats;
   int m_flags = 0;
   int m_skip = 0;
-  std::string m_callerFile;
   int m_callerLine = -1;
+  bool m_bool = false;
+  std::unique_ptr<Extra> m_extra;
 };
 
 // Deletes every action of the list and empties it (for the owners of action lists).

@@ -59,7 +59,10 @@ class CKvoObject {
   std::string m_name;
   int m_typeCode;
   CSgModule* m_module = nullptr;
-  std::vector<CKvoNameIndex*> m_indexes;  // not owned
+  // Not owned. Nearly every object is listed in one index only, which is kept inline: an
+  // allocation per object saved where compiled code makes hundreds of thousands of them.
+  CKvoNameIndex* m_index = nullptr;
+  std::vector<CKvoNameIndex*> m_moreIndexes;
 };
 
 // A zeroed writable buffer of `size` bytes (at least one byte); release with KVOFreeString.

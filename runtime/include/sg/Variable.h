@@ -59,8 +59,8 @@ class CSgVariable : public CKvoObject {
   // A random variable (type 0x80) with a range gives a fresh draw from [low, high] on
   // every numeric read (the bounds are swapped when low > high).
   void SetRandRange(int low, int high);
-  int RandLow() const { return m_randLow; }
-  int RandHigh() const { return m_randHigh; }
+  int RandLow() const { return m_ext ? m_ext->randLow : 0; }
+  int RandHigh() const { return m_ext ? m_ext->randHigh : 0; }
 
   int GetInt() const;
   long long GetLong() const;
@@ -79,8 +79,10 @@ class CSgVariable : public CKvoObject {
   int Get(double& out) const;
 
   // The class an object variable is declared of ("" when none).
-  void SetClassName(const char* name) { m_className = name ? name : ""; }
-  const char* ClassName() const { return m_className.c_str(); }
+  void SetClassName(const char* name) {
+    if ((name && *name) || m_ext) Ext().className = name ? name : "";
+  }
+  const char* ClassName() const { return m_ext ? m_ext->className.c_str() : ""; }
 
   // --- kinds, references and objects ---
   // The two-argument form is the compiler's; both rename the variable.
@@ -117,12 +119,14 @@ class CSgVariable : public CKvoObject {
   // Object variables: the instance (handle into the root module's table).
   void SetInstance(CSgInstanceTable* table, SgObjectHandle handle);
   CSgInstance* Instance() const;
-  SgObjectHandle InstanceHandle() const { return m_handle; }
-  CSgInstanceTable* InstanceTable() const { return m_table; }
+  SgObjectHandle InstanceHandle() const { return m_ext ? m_ext->handle : SgObjectHandle(); }
+  CSgInstanceTable* InstanceTable() const { return m_ext ? m_ext->table : nullptr; }
   // A program or module the variable is bound to (not owned): a user program named as a
   // value, or the module of a module variable.
-  void SetBoundObject(CKvoObject* obj) { m_bound = obj; }
-  CKvoObject* BoundObject() const { return m_bound; }
+  void SetBoundObject(CKvoObject* obj) {
+    if (obj || m_ext) Ext().bound = obj;
+  }
+  CKvoObject* BoundObject() const { return m_ext ? m_ext->bound : nullptr; }
   // Copies value, type, size, class name, kind, binding and instance handle (arrays deep),
   // but not the name, the reference or the flags.
   void CopyValueFrom(const CSgVariable& src);
@@ -153,19 +157,28 @@ class CSgVariable : public CKvoObject {
   CSgVariable* m_ref = nullptr;
   double m_real = 0.0;
   std::string m_text;
-  mutable std::string m_textCache;  // formatted text handed out by GetString
-  int m_randLow = 0;
-  int m_randHigh = 0;
-  bool m_hasRange = false;
-  std::string m_className;
   std::vector<std::unique_ptr<CSgVariable>> m_elements;
   int m_kind = SGVK_VALUE;
   bool m_owns = false;
   bool m_copying = false;  // CopyValueFrom is copying from a snapshot into this variable
   int m_flags = 0;
-  CSgInstanceTable* m_table = nullptr;
-  SgObjectHandle m_handle;
-  CKvoObject* m_bound = nullptr;
+  // What few variables need: most are plain values (every literal and operator result of
+  // compiled code is one), so these live apart and are made on first use.
+  struct Extension {
+    std::string textCache;  // formatted text handed out by GetString
+    std::string className;
+    int randLow = 0;
+    int randHigh = 0;
+    bool hasRange = false;
+    CSgInstanceTable* table = nullptr;
+    SgObjectHandle handle;
+    CKvoObject* bound = nullptr;
+  };
+  Extension& Ext() const {
+    if (!m_ext) m_ext = std::make_unique<Extension>();
+    return *m_ext;
+  }
+  mutable std::unique_ptr<Extension> m_ext;
   friend struct SgVarAccess;  // the VM's fast paths (Vm.cpp)
 };
 

@@ -201,16 +201,8 @@ int CScrProgram::ReadWhile(CScrStream* f) {
   CScrIf head(ScriptReader(), m_program);
   head.SetDebug(m_debug);
   if (!head.Read(f)) return 0;
-  CSgInstruction* w = Append(NewInstruction());
-  CSgInstruction* loop = NewInstruction();
-  loop->SetLoopHead(1);
-  loop->SetBranch(head.m_cond, head.m_first, nullptr);
+  AppendLoop(head.m_cond, head.m_first);
   head.m_cond = nullptr;
-  w->SetBranch(nullptr, loop, nullptr);
-  CSgInstruction* end = LastOf(head.m_first);
-  end->SetLoopEnd(1);
-  end->SetNext(nullptr);
-  m_ifLast = nullptr;
   return 1;
 }
 
@@ -222,16 +214,8 @@ int CScrProgram::ReadFor(CScrStream* f) {
   // The whole initialisation runs before the loop is entered: the branch into the loop is taken
   // by an instruction after the last piece.
   Append(head.m_init);
-  CSgInstruction* w = Append(NewInstruction());
-  CSgInstruction* loop = NewInstruction();
-  loop->SetLoopHead(1);
-  loop->SetBranch(head.m_cond, head.m_first, nullptr);
+  AppendLoop(head.m_cond, head.m_first);
   head.m_cond = nullptr;
-  w->SetBranch(nullptr, loop, nullptr);
-  CSgInstruction* end = LastOf(head.m_first);
-  end->SetLoopEnd(1);
-  end->SetNext(nullptr);
-  m_ifLast = nullptr;
   return 1;
 }
 
@@ -240,16 +224,24 @@ int CScrProgram::ReadSwitch(CScrStream* f) {
   CScrSwitch head(ScriptReader(), m_program);
   head.SetDebug(m_debug);
   if (!head.Read(f)) return 0;
+  // The loop's conditions are empty, so always hold: only the break leaves it.
+  AppendLoop(new CSgConditions(m_program->Module()), head.m_first);
+  return 1;
+}
+
+// The shape every loop compiles to: an instruction W on the chain branches to a loop head L that
+// repeats `body` while `cond` holds (taking `cond`); the body's last instruction carries the
+// loop-end mark and no next, so control goes back to L.
+void CScrProgram::AppendLoop(CSgConditions* cond, CSgInstruction* body) {
   CSgInstruction* w = Append(NewInstruction());
   CSgInstruction* loop = NewInstruction();
   loop->SetLoopHead(1);
-  loop->SetBranch(new CSgConditions(m_program->Module()), head.m_first, nullptr);
+  loop->SetBranch(cond, body, nullptr);
   w->SetBranch(nullptr, loop, nullptr);
-  CSgInstruction* end = LastOf(head.m_first);
+  CSgInstruction* end = LastOf(body);
   end->SetLoopEnd(1);
   end->SetNext(nullptr);
   m_ifLast = nullptr;
-  return 1;
 }
 
 // asyn { body }  |  asyn(a, b) { body }: the body runs on its own; the names are its locals.

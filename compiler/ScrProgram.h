@@ -54,6 +54,7 @@ class SCR_API CScrProgram : public CScrProg {
   int ReadWhile(CScrStream* f);
   int ReadFor(CScrStream* f);
   int ReadSwitch(CScrStream* f);
+  void AppendLoop(CSgConditions* cond, CSgInstruction* body);
   int ReadAsyn(CScrStream* f, const std::string& tok);
   int ReadCompleted(CScrStream* f);
   int ReadId(CScrStream* f);

@@ -293,12 +293,16 @@ bool StartsWith(const char* s, const char* prefix) {
 // The parent-only half of the allowed-child test, for any word.
 ScrKeywordParent ComputeParent(const char* parent, const ScrKeywordRecord* rec) {
   ScrKeywordParent p;
-  // Calls and code blocks may hold anything; so may modules, classes and segments.
-  static const char* const kCodeBlocks[] = {"program", "if", "else", "while", "for", "switch", "elseif"};
+  // Calls and code blocks may hold anything; so may modules, classes and segments. The bodies of
+  // a switch's cases ("case 2:", "default:"), of asyn and of completed are code blocks too: the
+  // table lists no statements for them, and a case body of statements is what every switch holds.
+  static const char* const kCodeBlocks[] = {"program", "if",   "else",      "while",
+                                            "for",     "switch", "elseif", "asyn", "completed"};
   for (const char* b : kCodeBlocks)
     if (std::strcmp(parent, b) == 0) p.any = true;
   if (StartsWith(parent, "segment ") || StartsWith(parent, "class ") || StartsWith(parent, "module") ||
-      StartsWith(parent, "Module") || StartsWith(parent, "MODULE") || ScrIsCallShaped(parent))
+      StartsWith(parent, "Module") || StartsWith(parent, "MODULE") || StartsWith(parent, "case ") ||
+      StartsWith(parent, "default") || ScrIsCallShaped(parent))
     p.any = true;
   p.controller = std::strcmp(parent, "controller") == 0;
   if (rec) {
@@ -391,7 +395,8 @@ int ScrIsKeyword(const char* token) {
 
 // The allowed-child test, in the order it has always been applied:
 //   1. yes when the parent or the child is a call, the parent is a code block (program, if, else,
-//      while, for, switch, elseif), or begins with "segment ", "class " or "module";
+//      while, for, switch, elseif, asyn, completed), or begins with "segment ", "class ", "module",
+//      "case " or "default";
 //   2. no for `act` inside `controller`;
 //   3. no when the table has no record of the parent (exact name, first record);
 //   4. yes when the child occurs in the parent's allowed list, or the list contains "all".

@@ -50,6 +50,9 @@ TEST_F(GrammarTest, VerdictsAndMessages) {
       {"script { program { if { a = 1 } } }\n", 0, {"错误: 第1行条件语句没有设置条件. [if]"}},
       {"script { program {\n if (a > 1) { a = 2 }\n else if (a < 0) { f(a) }\n while (a < 3) { a++ }\n} }\n", 1, {}},
       {"script { examine { name { e1 } } }\n", 1, {}},
+      // Case bodies, asyn and completed hold statements like any code block.
+      {"script { program {\n switch (a) {\n  case 2:\n  {\n   a = 20\n  }\n  break\n  default:\n  {\n   a = 0\n  }\n }\n"
+       " asyn {\n  a = 1\n }\n completed {\n  a = 2\n }\n} }\n", 1, {}},
       // enable takes TRUE or FALSE in any case, also on the line after its brace.
       {"script { button {\n enable { yes }\n} }\n", 0, {"错误: 第2行关键字'enable'中只能写'TRUE'或'FALSE'.[enable]"}},
       {"script { button { enable { true } } button { enable {\n FALSE\n } } }\n", 1, {}},

@@ -219,25 +219,19 @@ int ScrCompileLocalDeclaration(CScriptReader* reader, CScrStream* f, CSgProgram*
       return 0;
     }
   }
-  size_t open = rest.find('[');
-  std::string name = rest.substr(0, open);
-  ScrTrimString(name);
+  std::string name;
+  std::vector<std::string> sizes;
+  const bool closed = ScrSplitDeclaredName(rest, name, sizes);
   if (program->FindVariableLocal(name.c_str())) {
     reader->Report(ScrTextId::err_variable_defined_twice, f, {name, ScrGetCurKeyWord()});
     return 0;
   }
-  std::vector<int> dims;
-  while (open != std::string::npos) {
-    size_t close = rest.find(']', open);
-    if (close == std::string::npos) {
-      reader->Report(ScrTextId::err_missing_bracket, f, {ScrGetCurKeyWord()});
-      return 0;
-    }
-    std::string size = rest.substr(open + 1, close - open - 1);
-    ScrTrimString(size);
-    dims.push_back(ScrEvaluateSize(reader, size, module));
-    open = rest.find('[', close);
+  if (!closed) {
+    reader->Report(ScrTextId::err_missing_bracket, f, {ScrGetCurKeyWord()});
+    return 0;
   }
+  std::vector<int> dims;
+  for (const std::string& size : sizes) dims.push_back(ScrEvaluateSize(reader, size, module));
   if (dims.size() == 1 && dims[0] == 0 && braced) dims[0] = static_cast<int>(list.size());
 
   CSgVariable* v;

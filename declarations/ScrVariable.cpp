@@ -90,6 +90,22 @@ int ScrVariableTypeCode(const std::string& word, bool bDeclaration) {
   return -1;
 }
 
+bool ScrSplitDeclaredName(const std::string& text, std::string& name, std::vector<std::string>& dims) {
+  size_t open = text.find('[');
+  name = text.substr(0, open);
+  ScrTrimString(name);
+  dims.clear();
+  while (open != std::string::npos) {
+    size_t close = text.find(']', open);
+    if (close == std::string::npos) return false;
+    std::string size = text.substr(open + 1, close - open - 1);
+    ScrTrimString(size);
+    dims.push_back(std::move(size));
+    open = text.find('[', close);
+  }
+  return true;
+}
+
 CSgVariable* ScrCreateMultiArray(const char* name, const int* dims, int ndims, int type, CSgModule* module) {
   auto v = std::make_unique<CSgVariable>();
   if (name) v->SetName(name);
@@ -332,19 +348,9 @@ int ParseDeclaration(CScriptReader* reader, CScrStream* f, std::string text, Dec
     rest.resize(eq);
   }
   ScrTrimString(rest);
-  size_t open = rest.find('[');
-  d.name = rest.substr(0, open);
-  ScrTrimString(d.name);
-  while (open != std::string::npos) {
-    size_t close = rest.find(']', open);
-    if (close == std::string::npos) {
-      reader->Report(ScrTextId::err_missing_bracket, f, {ScrGetCurKeyWord()});
-      return 0;
-    }
-    std::string size = rest.substr(open + 1, close - open - 1);
-    ScrTrimString(size);
-    d.dims.push_back(size);
-    open = rest.find('[', close);
+  if (!ScrSplitDeclaredName(rest, d.name, d.dims)) {
+    reader->Report(ScrTextId::err_missing_bracket, f, {ScrGetCurKeyWord()});
+    return 0;
   }
   return !d.name.empty();
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "lexer/ScrApi.h"
 #include "reader/ScrObject.h"
@@ -16,6 +17,10 @@ class CSgVariable;
 // The variable type code of a type word ("int" 2, "float" 8, "floatarray" 0x1008, ...), or -1.
 // bDeclaration selects the words of the declaration form (byte, file; no array words).
 SCR_API int ScrVariableTypeCode(const std::string& word, bool bDeclaration);
+
+// Splits the declared part of a declaration, `name[d1][d2]...`, into the name and the size texts
+// (trimmed; "" for `[]`). False when a '[' has no ']' after it.
+SCR_API bool ScrSplitDeclaredName(const std::string& text, std::string& name, std::vector<std::string>& dims);
 
 // Builds a variable of `ndims` nested array levels (dims[0] elements, each an array of dims[1],
 // ...) whose leaves take the element type of `type`. The elements are named by their index. The

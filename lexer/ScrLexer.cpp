@@ -162,8 +162,9 @@ void ScrRestoreLexState(CScrStream* f, const ScrLexMark& m) {
 long ScrLastTokenStart(const CScrStream* f, int line) {
   const ScrLexState& s = ScrLex();
   if (!f || s.tokenSource != f->Source().Id()) return -1;
-  if (s.tokenStart >= 0 && f->LineOfPosition(s.tokenStart) == line) return s.tokenStart;
-  if (s.braceStart >= 0 && f->LineOfPosition(s.braceStart) == line) return s.braceStart;
+  // Offsets of characters: a token at the start of a line stands on that line.
+  if (s.tokenStart >= 0 && f->Source().LineOfCharacter(s.tokenStart) == line) return s.tokenStart;
+  if (s.braceStart >= 0 && f->Source().LineOfCharacter(s.braceStart) == line) return s.braceStart;
   return -1;
 }
 

@@ -55,7 +55,7 @@ ColumnCache g_columnCache;
 int ScrSource::ColumnOfPosition(long pos) const {
   if (pos < 0) return 1;
   size_t end = std::min(static_cast<size_t>(pos), m_text.size());
-  int line = LineOfPosition(pos);
+  int line = LineOfCharacter(pos);
   size_t start = line > 1 ? m_entries[static_cast<size_t>(line) - 1] - 1 : 0;
   // Messages come in reading order: on a long line, go on counting from the last column asked
   // for instead of from the line's start, so that many messages on one line stay linear.

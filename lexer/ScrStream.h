@@ -43,9 +43,12 @@ class SCR_API ScrSource {
   // after a line's terminator still reports the line the terminator ends, and the position just
   // after a token reports the token's own line. Positions before 0 report line 1.
   int LineOfPosition(long pos) const;
+  // The 1-based line of the character at byte offset `pos` (a token's first byte, a bad byte):
+  // unlike a stream position, a character at the start of a line belongs to that line.
+  int LineOfCharacter(long pos) const { return LineOfPosition(pos < 0 ? pos : pos + 1); }
   int LineCount() const { return static_cast<int>(m_entries.size()); }
-  // The 1-based column of a byte offset: the characters from its line's start, a GBK double-byte
-  // character counting one, as the author's file (GBK or UTF-8) has it.
+  // The 1-based column of the character at byte offset `pos`: the characters from its line's
+  // start, a GBK double-byte character counting one, as the author's file (GBK or UTF-8) has it.
   int ColumnOfPosition(long pos) const;
   // The text of line `line` (1-based), without its terminator; empty outside the text.
   std::string_view LineText(int line) const;

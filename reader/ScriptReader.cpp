@@ -164,7 +164,7 @@ int CScriptReader::ReportDecodeFindings(const ScrSource& src) {
   // one, so each one is named where it stands.
   for (const ScrLostChar& c : src.LostChars()) {
     long at = static_cast<long>(c.offset);
-    ReportAt(ScrTextId::warn_char_not_in_gbk, src.LineOfPosition(at), src.ColumnOfPosition(at),
+    ReportAt(ScrTextId::warn_char_not_in_gbk, src.LineOfCharacter(at), src.ColumnOfPosition(at),
              {ScrFormat("U+%04X", {static_cast<long long>(c.codepoint)})});
   }
   return 1;

@@ -119,8 +119,11 @@ TEST(CliChecker, ColumnsCountCharactersOfTheFileAsWritten) {
        "2:15: error: 关键字 'module阀门' 遗漏'{'. [grammar-missing-open-brace]\n"},
       {"script {\n  module 泵站 { screw { name { S } values { 1, 2 } } }\n}\n",
        "2:46: warning: values参数大于1个，后面的忽略. [values] [screw-values-extra]\n"},
+      // A token at the start of its line (not taken for the end of the line before).
+      {"script {\n  module 泵站 { }\n}\n}\n", "4:1: error: 脚本已经结束，可能多了'}'  [}]. [grammar-script-ended]\n"},
+      {"script {\n  module 泵站 {\n1 2\n  }\n}\n", "3:1: error: '1 2' 不是关键字. [1 2] [not-a-keyword]\n"},
       // The last token stands on another line: no column rather than a wrong one.
-      {"script {\n  module 泵站 {\n    module 阀门 { }\n}\n", "4: error: 未知错误. [grammar-unknown]\n"},
+      {"script {\n  module 泵站 {\n    module 阀门 { }\n\n", "4: error: 未知错误. [grammar-unknown]\n"},
   };
   for (const auto& row : rows) {
     for (bool asGbk : {true, false}) {
@@ -158,11 +161,13 @@ TEST(CliChecker, ExpansionNotesNameEachCallWithItsArguments) {
 TEST(CliChecker, EncodingProblemsAreSaidWhereTheyStand) {
   TempDir dir;
   // Two modules that differ only in a character GBK lacks would merge: each is named.
-  const std::string emoji = dir.WriteBytes("emoji.scr", "script {\n  module 泵😀 { }\n  module 泵🙂 { }\n}\n");
+  // One at the start of a line is on that line, in column 1.
+  const std::string emoji = dir.WriteBytes("emoji.scr", "script {\n  module 泵😀 { }\n  module 泵🙂 { }\n}\n😀\n");
   RunResult r = RunScrread({"-q", "--format=gcc", emoji});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, emoji + ":2:11: warning: 字符U+1F600不能用GBK表示, 已替换为'?'. [char-not-in-gbk]\n" + emoji +
-                       ":3:11: warning: 字符U+1F642不能用GBK表示, 已替换为'?'. [char-not-in-gbk]\n");
+                       ":3:11: warning: 字符U+1F642不能用GBK表示, 已替换为'?'. [char-not-in-gbk]\n" + emoji +
+                       ":5:1: warning: 字符U+1F600不能用GBK表示, 已替换为'?'. [char-not-in-gbk]\n");
   // Forced UTF-8 on GBK bytes: an error at the first bad byte, nothing read.
   const std::string gbk = dir.WriteGbk("gbk.scr", "script {\n  module 泵 { }\n}\n");
   r = RunScrread({"-q", "--format=gcc", "--encoding", "utf-8", "--dump=tree", gbk});
@@ -279,8 +284,24 @@ TEST(CliChecker, SarifNamesRulesPlacesAndNotes) {
 
 namespace {
 
+// An example of the catalogue as the file it stands for: each "<<N x TEXT>>" is N copies of TEXT.
+std::string ExpandExample(std::string s) {
+  for (size_t at = 0; (at = s.find("<<", at)) != std::string::npos;) {
+    const size_t x = s.find(" x ", at), end = s.find(">>", at);
+    EXPECT_TRUE(x != std::string::npos && end != std::string::npos && x < end) << s;
+    if (x == std::string::npos || end == std::string::npos || x > end) break;
+    const int n = std::atoi(s.c_str() + at + 2);
+    std::string copies;
+    for (int i = 0; i < n; ++i) copies += s.substr(x + 3, end - x - 3);
+    s.replace(at, end + 2 - at, copies);
+    at += copies.size();
+  }
+  return s;
+}
+
 // Every message entry has a rule code, the codes are distinct, --explain knows each one, and
-// every example script, run through scrread, produces its code (and its fix does not).
+// every example script, run through scrread, produces its code (and its fix does not). A first
+// line "' scrread ARGS" gives the example's command line; without it, "example.scr".
 TEST(CliCodes, EveryMessageHasACodeAndEveryExampleProducesIt) {
   std::vector<std::string> missing;
   std::set<std::string> codes;
@@ -302,10 +323,18 @@ TEST(CliCodes, EveryMessageHasACodeAndEveryExampleProducesIt) {
     EXPECT_EQ(r.status, 0) << info.code;
     EXPECT_EQ(r.out.rfind(info.code, 0), 0u) << r.out;
     if (!*info.example) continue;
-    auto codesOf = [&](const char* script) {
-      dir.WriteBytes("example.scr", script);
-      RunResult run = RunIn(dir.path(), {"--all", "--format=json", "--workdir=.", "example.scr"});
-      return run.err;
+    auto codesOf = [&](const std::string& script) {
+      dir.WriteBytes("example.scr", ExpandExample(script));
+      std::vector<std::string> args{"--all", "--format=json", "--workdir=."};
+      std::istringstream line(script.substr(0, script.find('\n')));
+      std::string word;
+      if (script.rfind("' scrread ", 0) == 0) {
+        line >> word >> word;  // "'", "scrread"
+        while (line >> word) args.push_back(word);
+      } else {
+        args.push_back("example.scr");
+      }
+      return RunIn(dir.path(), args).err;
     };
     const std::string quoted = "\"code\": \"" + std::string(info.code) + "\"";
     EXPECT_TRUE(Has(codesOf(info.example), quoted)) << info.code << " from:\n" << info.example;

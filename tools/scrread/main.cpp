@@ -204,7 +204,12 @@ int Explain(const std::string& code) {
   ScrTextCodeInfo info = ScrTextCode(id);
   std::printf("%s (%s)\n\n  %s\n\n%s\n", info.code, ScrSeverityName(ScrTextSeverity(id)), ScrTextUtf8(id),
               info.explanation);
-  if (*info.example) std::printf("\nFor example:\n\n%s\nFixed:\n\n%s", info.example, info.fix);
+  if (*info.example) {
+    std::printf("\nFor example:\n\n%s\nFixed:\n\n%s", info.example, info.fix);
+    // Examples that pass a limit of hundreds are written short (the catalogue's notation).
+    if (std::strstr(info.example, "<<") && std::strstr(info.example, ">>"))
+      std::printf("\n(<<N x TEXT>> stands for N copies of TEXT.)\n");
+  }
   return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitClean : kExitUsage;
 }
 

@@ -51,6 +51,15 @@ std::vector<std::string> ScrReadWordList(CScrStream* f) {
   return words;
 }
 
+void ScrSkipToClose(CScrStream* f) {
+  std::string tok;
+  int depth = 0;
+  while (ScrReadString(f, tok)) {
+    if (tok == "{") ++depth;
+    else if (tok == "}" && depth-- == 0) return;
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 
 CScrImage::CScrImage(CScriptReader* reader) : CScrObject(reader), m_own(std::make_unique<CSgImage>()) {
@@ -273,7 +282,7 @@ int CScrImage::ReadBase(CScrStream* f, const char*) {
       CScrImage nested(ScriptReader());
       if (!ReadNested(nested, f)) {
         // A failed image ends the base block: the rest of it is passed over.
-        if (braced) SkipToClose(f);
+        if (braced) ScrSkipToClose(f);
         return SCR_SUB_OK;
       }
       TakeBase(f, nested.FieldKey());
@@ -294,14 +303,4 @@ void CScrImage::TakeBase(CScrStream* f, SGKEY key) {
     Report(ScrTextId::warn_image_not_defined, f, {path, ScrGetCurKeyWord()});
   }
   SgFreeArray(hits);
-}
-
-// Reads up to the brace that closes the block being read, nested blocks included.
-void CScrImage::SkipToClose(CScrStream* f) {
-  std::string tok;
-  int depth = 0;
-  while (ScrReadString(f, tok)) {
-    if (tok == "{") ++depth;
-    else if (tok == "}" && depth-- == 0) return;
-  }
 }

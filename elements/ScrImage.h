@@ -60,7 +60,6 @@ class SCR_API CScrImage : public CScrObject {
   int ReadProperty(CScrStream* f, const char*);
   int ReadBase(CScrStream* f, const char*);
   void TakeBase(CScrStream* f, SGKEY nestedKey);
-  static void SkipToClose(CScrStream* f);
   // Gives the values to the image, places it and files it (the end of a block not in reference mode).
   void Apply();
 
@@ -89,3 +88,6 @@ int ScrReadNumberList(CScrStream* f, float* out, int max);
 // Reads the words of a value up to its closing brace (the braces are optional; without them the
 // brace that ends the list is left for the enclosing block). Blanks separate words as well.
 std::vector<std::string> ScrReadWordList(CScrStream* f);
+// Reads up to the brace that closes the block being read, nested blocks included: what is left
+// of a block whose reading failed half-way, so that its brace does not close the block around it.
+void ScrSkipToClose(CScrStream* f);

@@ -70,12 +70,14 @@ CScrFont::CScrFont(CScriptReader* reader) : CScrObject(reader) {}
 int CScrFont::Read(CScrStream* f) {
   m_font = SgLogFont();
   SetFace(m_font, ScrText(ScrTextId::word_font_default_face));
-  OpenBrace(f);
+  const int braced = OpenBrace(f);
   std::string kw;
   int r = ScrReadKeyword(f, kw);
   if (!r && !kw.empty()) {
     if (!SgFindFont(kw.c_str(), &m_font)) {
       ReportNotKeyword(f, kw.c_str());
+      // The rest of the block is passed over, so that its brace does not end the text.
+      if (braced) ScrSkipToClose(f);
       return 0;
     }
     m_font.height = -50;

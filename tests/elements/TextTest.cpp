@@ -12,6 +12,7 @@ namespace {
 
 class TextTest : public ScriptTest {
  public:
+  using ScriptTest::root;
   // The text node inserted under the node at `path` (its first child); false when none.
   static bool TextAt(const std::string& path, SgFieldInfo& info) {
     SGKEY node = SgFieldExists(path.c_str());
@@ -35,7 +36,7 @@ TEST_F(TextTest, TextsAndWhereTheyGo) {
     std::function<void(TextTest&, const SgFieldInfo&)> check;
   };
   const std::vector<Row> rows = {
-      {"text { name { title } content { 泵站 } position { 10 20 1 } }", std::string(kTexts) + "/title",
+      {"text { name { title } content { 泵站 } position { 10, 20, 1 } }", std::string(kTexts) + "/title",
        [](TextTest& t, const SgFieldInfo& n) {
          EXPECT_EQ(n.textKind, "remark");
          EXPECT_EQ(t.Contents(n), "泵站");
@@ -46,18 +47,18 @@ TEST_F(TextTest, TextsAndWhereTheyGo) {
          EXPECT_EQ(text->Spec().position[2], 1.0f) << "the runtime text keeps the depth as written";
          EXPECT_EQ(t.root->SgView()->ScriptFields().back(), SgFieldExists((std::string(kTexts) + "/title").c_str()));
        }},
-      {"text { name { /scene/hud/t } field { /ignored } position { 0 0 4 2 3 } }", "/scene/hud/t",
+      {"text { name { /scene/hud/t } field { /ignored } position { 0, 0, 4, 2, 3 } }", "/scene/hud/t",
        [](TextTest& t, const SgFieldInfo& n) {
          EXPECT_EQ(t.Of(n.text.size, 2), (std::vector<float>{4, 2}));
          EXPECT_EQ(n.text.position[2], -4.1f);
        }},
-      {"text3d { name { label } content { 1号泵 } position { 1 2 1 } scale { 2 } }", std::string(kTexts) + "/label",
+      {"text3d { name { label } content { 1号泵 } position { 1, 2, 1 } scale { 2 } }", std::string(kTexts) + "/label",
        [](TextTest& t, const SgFieldInfo& n) {
          EXPECT_EQ(n.textKind, "text3d");
          EXPECT_EQ(t.Of(n.text.position, 3), (std::vector<float>{1, 2, 1})) << "3D texts keep their depth";
          EXPECT_EQ(t.Of(n.text.scale, 3), (std::vector<float>{2, 2, 2}));
        }},
-      {"text { name { c } content { 甲 } color { 1 0 0 0 1 0 1 } rotation { 0 0 90 } enable { FALSE } }",
+      {"text { name { c } content { 甲 } color { 1, 0, 0, 0, 1, 0, 1 } rotation { 0, 0, 90 } enable { FALSE } }",
        std::string(kTexts) + "/c", [](TextTest&, const SgFieldInfo& n) {
          EXPECT_EQ(n.text.colors, (std::vector<float>{1, 0, 0, 0, 1, 0}));
          EXPECT_EQ(n.text.rotation[2], 90.0f);
@@ -66,21 +67,21 @@ TEST_F(TextTest, TextsAndWhereTheyGo) {
          EXPECT_EQ(node.visible, 0);
        }},
       // A node that exists gets one change only: the content, not the colour.
-      {"text { name { s } content { 旧 } color { 1 0 0 } }\ntext { name { s } content { 新 } color { 0 1 0 } }",
+      {"text { name { s } content { 旧 } color { 1, 0, 0 } }\ntext { name { s } content { 新 } color { 0, 1, 0 } }",
        std::string(kTexts) + "/s", [](TextTest& t, const SgFieldInfo& n) {
          EXPECT_EQ(t.Contents(n), "新");
          EXPECT_EQ(n.text.colors, (std::vector<float>{1, 0, 0}));
          EXPECT_EQ(t.root->texts().Count(), 1) << "the second block configures the same text";
          EXPECT_EQ(SgFieldChildCount(n.owner), 1);
        }},
-      {"text { name { s } content { 旧 } }\ntext { name { s } position { 5 6 } content { 新 } }",
+      {"text { name { s } content { 旧 } }\ntext { name { s } position { 5, 6 } content { 新 } }",
        std::string(kTexts) + "/s", [](TextTest& t, const SgFieldInfo& n) {
          EXPECT_EQ(t.Contents(n), "旧") << "position comes first";
          EXPECT_EQ(n.text.position[0], 5.0f);
        }},
       // Fonts: Chinese size names, numbers, a face alone, an unknown face, properties.
       {"text { name { f } font { size { 三号 } } }", std::string(kTexts) + "/f",
-       [](TextTest& t, const SgFieldInfo& n) {
+       [](TextTest&, const SgFieldInfo& n) {
          ASSERT_TRUE(n.text.hasFont);
          EXPECT_EQ(Utf8(n.text.font.faceName), "黑体");
          EXPECT_EQ(n.text.font.height, -21);
@@ -94,13 +95,13 @@ TEST_F(TextTest, TextsAndWhereTheyGo) {
          EXPECT_EQ(n.text.font.width, 8);
          EXPECT_EQ(n.text.font.height, 16);
        }},
-      {"text { name { f } font { 宋体 } }", std::string(kTexts) + "/f", [](TextTest& t, const SgFieldInfo& n) {
+      {"text { name { f } font { 宋体 } }", std::string(kTexts) + "/f", [](TextTest&, const SgFieldInfo& n) {
          EXPECT_EQ(Utf8(n.text.font.faceName), "宋体");
          EXPECT_EQ(n.text.font.height, -50);
          EXPECT_EQ(n.text.font.width, 0);
        }},
       {"text { name { f } font { name { 无此字体 } property { Bold italic } } }", std::string(kTexts) + "/f",
-       [](TextTest& t, const SgFieldInfo& n) {
+       [](TextTest&, const SgFieldInfo& n) {
          EXPECT_EQ(Utf8(n.text.font.faceName), "黑体");
          EXPECT_EQ(n.text.font.height, 50);
          EXPECT_EQ(n.text.font.width, 50);
@@ -131,7 +132,7 @@ TEST_F(TextTest, ProblemsAreReportedAndReadingGoesOn) {
       {"text { name { t } content { 进水, 出水 } }", "文字内容中的英文',' 应写为中文'，'.", ""},
       {"text { name { t } content { \"进水, 出水\" } }", "文字内容中的英文',' 应写为中文'，'.", ""},
       {"text { name { t } content { 甲 } font { property { shiny } } }", "无效字符串 'shiny', 忽略. [property]", "甲"},
-      {"text { name { t } content { 甲 } font { 无此字体 } }", "'无此字体' 不是关键字. [font]", "甲"},
+      {"text { name { t } content { 甲 } font { 无此字体 } }", "'无此字体' 不是关键字. [无此字体]", "甲"},
       {"text { name { t } content { 甲 } enable { maybe } }", "无效字符串 'maybe', 忽略. [enable]", "甲"},
   };
   for (const Row& r : rows) {
@@ -156,8 +157,8 @@ TEST_F(TextTest, MultiTextLaysOutAParagraph) {
   dir.WriteGbk("help.txt", "notes before the first paragraph\n[/scene/help]\n第一行\n\n第三行\n\n[other]\nx\n");
   ReadOutcome o = Read(
       "script {\n"
-      "  multitext { name { /scene/help } filename { help.txt } position { 0 100 } font { size { 20 } } "
-      "color { 0 0 1 } rect { 0 100 50 80 } }\n"
+      "  multitext { name { /scene/help } filename { help.txt } position { 0, 100 } font { size { 20 } } "
+      "color { 0, 0, 1 } rect { 0, 100, 50, 80 } }\n"
       "  multitext { name { /scene/none } filename { help.txt } }\n"
       "}\n");
   EXPECT_EQ(o.result, 1);

@@ -240,8 +240,8 @@ int CScrText::ReadField(CScrStream* f, const char*) {
 int CScrText::ReadFont(CScrStream* f, const char*) {
   CScrFont font(ScriptReader());
   if (ReadNested(font, f)) {
-    m_spec.font = font.Font();
-    m_spec.hasFont = true;
+    m_values.font = font.Font();
+    m_values.hasFont = true;
   }
   return SCR_SUB_OK;
 }
@@ -250,23 +250,23 @@ int CScrText::ReadFont(CScrStream* f, const char*) {
 int CScrText::ReadPosition(CScrStream* f, const char*) {
   float v[8];
   int n = ScrReadNumberList(f, v, 8);
-  if (n >= 1) m_spec.position[0] = v[0];
-  if (n >= 2) m_spec.position[1] = v[1];
-  if (n == 3) m_spec.position[2] = v[2];
+  if (n >= 1) m_values.position[0] = v[0];
+  if (n >= 2) m_values.position[1] = v[1];
+  if (n == 3) m_values.position[2] = v[2];
   if (n >= 4) {
-    m_spec.size[0] = std::fabs(v[2] - v[0]);
-    m_spec.size[1] = std::fabs(v[3] - v[1]);
-    if (n >= 5) m_spec.position[2] = v[4];
+    m_values.size[0] = std::fabs(v[2] - v[0]);
+    m_values.size[1] = std::fabs(v[3] - v[1]);
+    if (n >= 5) m_values.position[2] = v[4];
   }
-  m_spec.hasPosition = true;
+  m_values.hasPosition = true;
   return SCR_SUB_OK;
 }
 
 int CScrText::ReadDirection(CScrStream* f, const char*) {
   float v[3];
   int n = ScrReadNumberList(f, v, 3);
-  for (int i = 0; i < n; ++i) m_spec.direction[i] = v[i];
-  m_spec.hasDirection = true;
+  for (int i = 0; i < n; ++i) m_values.direction[i] = v[i];
+  m_values.hasDirection = true;
   return SCR_SUB_OK;
 }
 
@@ -275,8 +275,8 @@ int CScrText::ReadScale(CScrStream* f, const char*) {
   float v[3];
   int n = ScrReadNumberList(f, v, 3);
   if (n == 1) v[1] = v[2] = v[0];
-  for (int i = 0; i < (n == 1 ? 3 : n); ++i) m_spec.scale[i] = v[i];
-  m_spec.hasScale = true;
+  for (int i = 0; i < (n == 1 ? 3 : n); ++i) m_values.scale[i] = v[i];
+  m_values.hasScale = true;
   return SCR_SUB_OK;
 }
 
@@ -301,24 +301,24 @@ int CScrText::ReadContent(CScrStream* f, const char*) {
     Report(ScrTextId::err_text_ascii_comma, f);
     return SCR_SUB_OK;
   }
-  m_spec.content = pieces.empty() ? std::string() : pieces[0];
-  m_spec.hasContent = true;
+  m_values.content = pieces.empty() ? std::string() : pieces[0];
+  m_values.hasContent = true;
   return SCR_SUB_OK;
 }
 
 int CScrText::ReadColor(CScrStream* f, const char*) {
   float v[255];
   int n = ScrReadNumberList(f, v, 255);
-  m_spec.colors.assign(v, v + (n / 3) * 3);
-  m_spec.hasColor = true;
+  m_values.colors.assign(v, v + (n / 3) * 3);
+  m_values.hasColor = true;
   return SCR_SUB_OK;
 }
 
 int CScrText::ReadRotation(CScrStream* f, const char*) {
   float v[3];
   int n = ScrReadNumberList(f, v, 3);
-  for (int i = 0; i < n; ++i) m_spec.rotation[i] = v[i];
-  m_spec.hasRotation = true;
+  for (int i = 0; i < n; ++i) m_values.rotation[i] = v[i];
+  m_values.hasRotation = true;
   return SCR_SUB_OK;
 }
 
@@ -327,8 +327,8 @@ int CScrText::ReadEnable(CScrStream* f, const char*) {
   std::string word;
   if (!ReadValueString(f, word)) return SCR_SUB_OK;
   if (straccord(word.c_str(), "TRUE") || straccord(word.c_str(), "FALSE")) {
-    m_spec.visible = straccord(word.c_str(), "TRUE");
-    m_spec.hasEnable = true;
+    m_values.visible = straccord(word.c_str(), "TRUE");
+    m_values.hasEnable = true;
   } else {
     ReportInvalidString(f, word.c_str());
   }
@@ -336,7 +336,7 @@ int CScrText::ReadEnable(CScrStream* f, const char*) {
 }
 
 int CScrText::ReadFileName(CScrStream* f, const char*) {
-  ReadValueString(f, m_spec.fileName);
+  ReadValueString(f, m_values.fileName);
   return SCR_SUB_OK;
 }
 
@@ -345,8 +345,8 @@ int CScrText::ReadRect(CScrStream* f, const char*) {
   if (!IsMulti()) return SCR_SUB_UNKNOWN;
   float v[4];
   int n = ScrReadNumberList(f, v, 4);
-  for (int i = 0; i < n; ++i) m_spec.rect[i] = v[i];
-  m_spec.hasRect = n > 0;
+  for (int i = 0; i < n; ++i) m_values.rect[i] = v[i];
+  m_values.hasRect = n > 0;
   return SCR_SUB_OK;
 }
 
@@ -371,7 +371,7 @@ CMultiTextDoc* CScrText::Document(const std::string& name) {
 namespace {
 
 // Copies what the block gave into the text: a text configured again keeps what it is not given.
-void MergeSpec(SgTextSpec& to, const SgTextSpec& from) {
+void MergeValues(SgTextValues& to, const SgTextValues& from) {
   to.is3d = from.is3d;
   to.nodePath = from.nodePath;
   if (from.hasFont) to.font = from.font, to.hasFont = true;
@@ -393,20 +393,20 @@ void MergeSpec(SgTextSpec& to, const SgTextSpec& from) {
 
 void CScrText::End(CScrStream*) {
   const std::string nodePath = NodePath();
-  m_spec.nodePath = nodePath;
-  SgTextSpec merged = m_text->Spec();
-  MergeSpec(merged, m_spec);
-  m_text->SetSpec(merged);
+  m_values.nodePath = nodePath;
+  SgTextValues merged = m_text->Values();
+  MergeValues(merged, m_values);
+  m_text->SetValues(merged);
   if (ScriptReader()->AddObject(m_text) && m_own) m_own.release();  // the module owns it now
   m_fieldKey = SgFieldExists(nodePath.c_str());
   // Flat texts lie in front of the scene: depth z is drawn at -(z + 1.1).
-  const float z = m_spec.is3d ? m_spec.position[2] : -(m_spec.position[2] + 1.1f);
+  const float z = m_values.is3d ? m_values.position[2] : -(m_values.position[2] + 1.1f);
   if (m_fieldKey == SG_NO_KEY) Insert(nodePath, z);
   else ChangeOne(z);
 }
 
 void CScrText::Insert(const std::string& nodePath, float z) {
-  const SgTextSpec& s = m_spec;
+  const SgTextValues& s = m_values;
   const SgLogFont* font = s.hasFont ? &s.font : nullptr;
   SGKEY node = SgOpenField(m_pathName.c_str());
   if (!m_name.empty()) node = SgOpenField(nodePath.c_str());
@@ -428,7 +428,7 @@ void CScrText::Insert(const std::string& nodePath, float z) {
 
 // Exactly one change, the first given in this order, is made to a text that exists already.
 void CScrText::ChangeOne(float z) {
-  const SgTextSpec& s = m_spec;
+  const SgTextValues& s = m_values;
   SGKEY* hits = nullptr;
   int count = 0;
   if (SgSearchContentsByKey(m_fieldKey, s.is3d ? "text" : "remark", &hits, &count) > 0) {
@@ -449,7 +449,7 @@ void CScrText::ChangeOne(float z) {
 // multitext
 
 void CScrMultiText::End(CScrStream* f) {
-  const SgTextSpec& s = m_spec;
+  const SgTextValues& s = m_values;
   const std::string nodePath = NodePath();
   CMultiTextDoc* doc = Document(s.fileName);
   const CMultiTextParagraph* para = doc ? doc->FindParagrah(nodePath.c_str()) : nullptr;
@@ -474,10 +474,10 @@ void CScrMultiText::End(CScrStream* f) {
     const std::string subPath = nodePath + "/" + std::to_string(i);
     SGKEY sub = SgOpenField(subPath.c_str());
     auto text = std::make_unique<CSgText>(subPath.c_str());
-    SgTextSpec spec = s;
-    spec.nodePath = subPath;
-    spec.content = para->Line(i);
-    text->SetSpec(spec);
+    SgTextValues values = s;
+    values.nodePath = subPath;
+    values.content = para->Line(i);
+    text->SetValues(values);
     const float y = s.position[1] - static_cast<float>(i) * h * 1.5f + h * 0.5f;
     SGKEY key = SgInsertRemark(0.0f, y, z, "", font, s.size[0], s.size[1]);
     SgCloseField();

@@ -50,8 +50,8 @@ class SCR_API CScrText : public CScrObject {
 
   int Read(CScrStream* f) override;
 
-  void Set3d(int is3d) { m_spec.is3d = is3d ? 1 : 0; }
-  int Is3d() const { return m_spec.is3d; }
+  void Set3d(int is3d) { m_values.is3d = is3d ? 1 : 0; }
+  int Is3d() const { return m_values.is3d; }
   // The text's node: where it was inserted, or the existing node it changed; -1 when none.
   SGKEY FieldKey() const { return m_fieldKey; }
   // The text read or named (null in reference mode when no text has the name). Owned by the
@@ -73,7 +73,7 @@ class SCR_API CScrText : public CScrObject {
   // A multi-text: `rect` is a sub-keyword, and `name` names the paragraph, not a text.
   virtual bool IsMulti() const { return false; }
 
-  SgTextSpec m_spec;
+  SgTextValues m_values;
   std::string m_name;
   std::string m_pathName;
   SGKEY m_fieldKey = SG_NO_KEY;

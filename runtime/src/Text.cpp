@@ -15,7 +15,7 @@ void Reals(CDescriber& d, const char* key, const float* v, int n) {
 
 // Only what the script gave is listed, besides the node path and the content.
 void CSgText::Describe(CDescriber& d) const {
-  const SgTextSpec& s = m_spec;
+  const SgTextValues& s = m_values;
   d.Bool("3d", s.is3d != 0);
   d.Text("path", s.nodePath.c_str());
   d.Text("content", s.content.c_str());

@@ -44,7 +44,7 @@ TEST_F(TextTest, TextsAndWhereTheyGo) {
          EXPECT_EQ(t.Of(n.text.size, 2), (std::vector<float>{2, 2}));
          auto* text = dynamic_cast<CSgText*>(t.root->texts().Find("title"));
          ASSERT_NE(text, nullptr);
-         EXPECT_EQ(text->Spec().position[2], 1.0f) << "the runtime text keeps the depth as written";
+         EXPECT_EQ(text->Values().position[2], 1.0f) << "the runtime text keeps the depth as written";
          EXPECT_EQ(t.root->SgView()->ScriptFields().back(), SgFieldExists((std::string(kTexts) + "/title").c_str()));
        }},
       {"text { name { /scene/hud/t } field { /ignored } position { 0, 0, 4, 2, 3 } }", "/scene/hud/t",

@@ -11,7 +11,7 @@
 #include "sg/Types.h"
 
 // Everything a text block can say; `has*` says what it said.
-struct SgTextSpec {
+struct SgTextValues {
   int is3d = 0;
   std::string nodePath;
   float position[3] = {0, 0, 1};
@@ -34,8 +34,8 @@ class CSgText : public CKvoObject {
   explicit CSgText(const char* name = nullptr) : CKvoObject(SGT_TEXT, name) {}
 
   // The values the script gave (copied at the end of each block that configures the text).
-  void SetSpec(const SgTextSpec& spec) { m_spec = spec; }
-  const SgTextSpec& Spec() const { return m_spec; }
+  void SetValues(const SgTextValues& values) { m_values = values; }
+  const SgTextValues& Values() const { return m_values; }
   // The scene node that draws the text; -1 until one is bound.
   void SetNode(SGKEY key) { m_node = key; }
   SGKEY Node() const { return m_node; }
@@ -44,6 +44,6 @@ class CSgText : public CKvoObject {
   void Describe(CDescriber& d) const override;
 
  private:
-  SgTextSpec m_spec;
+  SgTextValues m_values;
   SGKEY m_node = SG_NO_KEY;
 };

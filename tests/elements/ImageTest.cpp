@@ -123,6 +123,7 @@ TEST_F(ImageTest, ReferenceModeFindsOrYieldsNothing) {
     auto s = CScrStream::FromText("{ name { " + name + " } bitmap { x.bmp } }\n");
     ScrSetCurrentStream(s.get());
     EXPECT_EQ(r.Read(s.get()), 1);
+    ScrSetCurrentStream(nullptr);  // the stream goes with this iteration
     EXPECT_EQ(r.IsCreated(), 0);
     EXPECT_EQ(r.Image(), found ? Img("logo") : nullptr);
     EXPECT_EQ(r.FieldKey(), found ? Img("logo")->FieldKey() : SG_NO_KEY);

@@ -9,6 +9,8 @@
 #include "compiler/ScrFunction.h"
 #include "declarations/ScrCoord.h"
 #include "declarations/ScrVariable.h"
+#include "elements/ScrImage.h"
+#include "elements/ScrText.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
@@ -63,10 +65,10 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"tick", nullptr},
       {"key_map", nullptr},
       {"keymap", nullptr},
-      {"text", nullptr},
-      {"text3d", nullptr},
-      {"multitext", nullptr},
-      {"image", nullptr},
+      {"text", &CScrScript::ReadText},
+      {"text3d", &CScrScript::ReadText},
+      {"multitext", &CScrScript::ReadText},
+      {"image", &CScrScript::ReadImage},
       {"chart", nullptr},
       {"table", nullptr},
       {"generator", nullptr},
@@ -465,6 +467,24 @@ int CScrScript::ReadGeometry(CScrStream* f, const std::string& token) {
   }
   CScrScrew r(ScriptReader());
   return ReadAndAdd(r, f);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Images and texts: their readers file what they make themselves, at the closing brace.
+
+int CScrScript::ReadImage(CScrStream* f, const std::string&) {
+  CScrImage r(ScriptReader());
+  return ReadNested(r, f);
+}
+
+int CScrScript::ReadText(CScrStream* f, const std::string& token) {
+  if (token == "multitext") {
+    CScrMultiText r(ScriptReader());
+    return ReadNested(r, f);
+  }
+  CScrText r(ScriptReader());
+  r.Set3d(token == "text3d");
+  return ReadNested(r, f);
 }
 
 int CScrScript::ReadAndAdd(CScrObject& nested, CScrStream* f) {

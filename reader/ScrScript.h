@@ -60,6 +60,9 @@ class SCR_API CScrScript : public CScrObject {
   int ReadSettings(CScrStream* f, const std::string& token);
   // Coordinates, vectors, poles and screws (declarations/ScrCoord.h), filed with AddObject.
   int ReadGeometry(CScrStream* f, const std::string& token);
+  // Images (elements/ScrImage.h); texts, 3D texts and multi-texts (elements/ScrText.h).
+  int ReadImage(CScrStream* f, const std::string& token);
+  int ReadText(CScrStream* f, const std::string& token);
   // Reads a block with `nested` and files the object it built (AddObject); the object is filed
   // even when the block failed, as far as it was read.
   int ReadAndAdd(CScrObject& nested, CScrStream* f);

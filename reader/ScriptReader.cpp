@@ -36,8 +36,6 @@ void ScrFunctionList::Clear() {
   m_byName.clear();
 }
 
-CMultiTextDoc::~CMultiTextDoc() = default;
-
 // ---------------------------------------------------------------------------------------------
 // Construction
 

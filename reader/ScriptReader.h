@@ -19,12 +19,12 @@
 #include "reader/ScrFormat.h"
 #include "reader/ScrMessage.h"
 #include "reader/ScrText.h"
+#include "sg/MultiText.h"
 #include "sg/Types.h"
 
 class CSgModule;
 class CKvoObject;
 class CScrScript;
-class CMultiTextDoc;
 
 // The script functions a reader knows, in order of definition. Records are shared: a reader that
 // reads an included file hands its list to the inner reader and takes the inner one's back, so
@@ -40,17 +40,6 @@ class SCR_API ScrFunctionList {
  private:
   std::vector<std::shared_ptr<SCRFUNCTION>> m_list;
   std::unordered_map<std::string, SCRFUNCTION*> m_byName;
-};
-
-// A multi-text document registered by name; the text readers derive their documents from it.
-class SCR_API CMultiTextDoc {
- public:
-  explicit CMultiTextDoc(const char* name = nullptr) : m_name(name ? name : "") {}
-  virtual ~CMultiTextDoc();
-  const char* Name() const { return m_name.c_str(); }
-
- private:
-  std::string m_name;
 };
 
 class SCR_API CScriptReader {

@@ -11,6 +11,7 @@
 
 #include "sg/Display.h"
 #include "sg/Module.h"
+#include "sg/MultiText.h"
 #include "sg/Platform.h"
 
 namespace {
@@ -41,6 +42,8 @@ struct Scene {
   std::string workDir;
   std::string traceTarget;
   bool traceIsDirectory = false;
+  int clientWidth = 1024;  // the host's drawing area (SgSetClientSize)
+  int clientHeight = 768;
 
   Scene() { Reset(); }
 
@@ -55,6 +58,8 @@ struct Scene {
     workDir.clear();
     traceTarget.clear();
     traceIsDirectory = false;
+    clientWidth = 1024;
+    clientHeight = 768;
     nextKey = 1;
     // The root always exists and gets the first key.
     auto root = std::make_unique<Node>();
@@ -399,6 +404,26 @@ SGKEY SgInsertImage(const char* file) {
   return n->info.key;
 }
 
+// The placed image keeps its template file beside its own, so a dump shows both.
+SGKEY SgInsertImage(const char* file, const char* mask, const float pos[3], const float size[2]) {
+  SGKEY key = SgInsertImage(file);
+  Node* n = S().Get(key);
+  if (!n) return SG_NO_KEY;
+  if (mask && *mask) SetContents(n, "mask", mask);
+  n->info.hasImage = true;
+  for (int i = 0; i < 3; ++i) n->info.imagePos[i] = pos ? pos[i] : 0.0f;
+  for (int i = 0; i < 2; ++i) n->info.imageSize[i] = size ? size[i] : 0.0f;
+  return key;
+}
+
+int SgSetImagePlacement(SGKEY key, const float pos[3], const float size[2]) {
+  Node* n = S().Get(key);
+  if (!n || !n->info.hasImage) return 0;
+  for (int i = 0; i < 3; ++i) n->info.imagePos[i] = pos ? pos[i] : 0.0f;
+  for (int i = 0; i < 2; ++i) n->info.imageSize[i] = size ? size[i] : 0.0f;
+  return 1;
+}
+
 SGKEY SgInsertRemark(const char* text) {
   Node* n = InsertChild("remark");
   if (!n) return SG_NO_KEY;
@@ -411,6 +436,33 @@ SGKEY SgInsertText3d(const char* text) {
   if (!n) return SG_NO_KEY;
   SetContents(n, "text", text ? text : "");
   return n->info.key;
+}
+
+// A text node remembers its kind, so that the text setters refuse every other node.
+SGKEY SgInsertRemark(float x, float y, float z, const char* text, const SgLogFont* font, float w, float h) {
+  SGKEY key = SgInsertRemark(text);
+  Node* n = S().Get(key);
+  if (!n) return SG_NO_KEY;
+  n->info.textKind = "remark";
+  SgTextInfo& t = n->info.text;
+  t.position[0] = x, t.position[1] = y, t.position[2] = z;
+  t.size[0] = w, t.size[1] = h;
+  if (font) t.font = *font, t.hasFont = true;
+  return key;
+}
+
+SGKEY SgInsertText3d(const float pos[3], const float scale[3], const char* text, const SgLogFont* font) {
+  SGKEY key = SgInsertText3d(text);
+  Node* n = S().Get(key);
+  if (!n) return SG_NO_KEY;
+  n->info.textKind = "text3d";
+  SgTextInfo& t = n->info.text;
+  for (int i = 0; i < 3; ++i) {
+    t.position[i] = pos ? pos[i] : 0.0f;
+    t.scale[i] = scale ? scale[i] : 1.0f;
+  }
+  if (font) t.font = *font, t.hasFont = true;
+  return key;
 }
 
 SGKEY SgInsertStencil() {
@@ -580,5 +632,205 @@ int SgGetFieldInfo(SGKEY key, SgFieldInfo* info) {
   Node* n = S().Get(key);
   if (!n || !info) return 0;
   *info = n->info;
+  return 1;
+}
+
+// ---------------------------------------------------------------- contents search
+
+// Only the direct children are searched: inserts always land there, and a node's own
+// contents are read with SgShowFieldContentsByKey.
+int SgSearchContentsByKey(SGKEY key, const char* name, SGKEY** hits, int* count) {
+  if (hits) *hits = nullptr;
+  if (count) *count = 0;
+  Node* n = S().Get(key);
+  if (!n || !name || !*name || !hits || !count) return 0;
+  std::string want = name, singular;
+  if (want.size() > 1 && want.back() == 's') singular = want.substr(0, want.size() - 1);
+  std::vector<SGKEY> found;
+  for (SGKEY c : n->children) {
+    Node* cn = S().Get(c);
+    if (!cn) continue;
+    if (cn->contentIndex.count(want) || (!singular.empty() && cn->contentIndex.count(singular))) found.push_back(c);
+  }
+  if (found.empty()) return 0;
+  *hits = static_cast<SGKEY*>(std::malloc(found.size() * sizeof(SGKEY)));
+  if (!*hits) return 0;
+  std::memcpy(*hits, found.data(), found.size() * sizeof(SGKEY));
+  *count = (int)found.size();
+  return *count;
+}
+
+int SgSetHeuristicsByKey(SGKEY key, const char* hints) {
+  Node* n = S().Get(key);
+  if (!n) return 0;
+  SetContents(n, "heuristics", hints ? hints : "");
+  return 1;
+}
+
+// ---------------------------------------------------------------- fonts
+
+namespace {
+
+struct FontFace {
+  const char* name;  // GBK bytes for the Chinese faces
+  BYTE charSet;      // 134: the GBK character set, 0: ANSI
+  BYTE pitchAndFamily;
+};
+
+// The faces every installation has; names are GBK so that scripts' bytes match them.
+constexpr FontFace kFaces[] = {
+    {"\xba\xda\xcc\xe5", 134, 2},                  // 黑体
+    {"\xcb\xce\xcc\xe5", 134, 2},                  // 宋体
+    {"\xd0\xc2\xcb\xce\xcc\xe5", 134, 1},          // 新宋体
+    {"\xbf\xac\xcc\xe5", 134, 2},                  // 楷体
+    {"\xb7\xc2\xcb\xce", 134, 2},                  // 仿宋
+    {"\xc1\xa5\xca\xe9", 134, 2},                  // 隶书
+    {"\xce\xa2\xc8\xed\xd1\xc5\xba\xda", 134, 2},  // 微软雅黑
+    {"Arial", 0, 34},
+    {"Courier New", 0, 49},
+    {"Times New Roman", 0, 18},
+};
+
+// The text node of a key: nullptr for an unknown key or a node no text insert made.
+Node* TextNode(SGKEY key) {
+  Node* n = S().Get(key);
+  return n && !n->info.textKind.empty() ? n : nullptr;
+}
+
+// The node's text contents: "remark" for flat texts, "text" for 3D ones.
+const char* TextContentsName(const Node* n) { return n->info.textKind == "remark" ? "remark" : "text"; }
+
+}  // namespace
+
+// The handful of faces is scanned: a font lookup happens once per font block.
+int SgFindFont(const char* face, SgLogFont* out) {
+  if (!face || !out) return 0;
+  for (const FontFace& f : kFaces) {
+    if (!straccord(face, f.name)) continue;
+    *out = SgLogFont();
+    out->weight = 400;
+    out->charSet = f.charSet;
+    out->pitchAndFamily = f.pitchAndFamily;
+    std::snprintf(out->faceName, sizeof out->faceName, "%s", f.name);
+    return 1;
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- texts
+
+int SgSetTextColors(SGKEY key, const float* rgb, int count) {
+  Node* n = TextNode(key);
+  if (!n || count < 0 || (count > 0 && !rgb)) return 0;
+  n->info.text.colors.assign(rgb, rgb + 3 * (size_t)count);
+  return 1;
+}
+
+int SgSetTextRotation(SGKEY key, const float r[3]) {
+  Node* n = TextNode(key);
+  if (!n || !r) return 0;
+  std::memcpy(n->info.text.rotation, r, sizeof n->info.text.rotation);
+  return 1;
+}
+
+int SgSetTextFont(SGKEY key, const SgLogFont* font) {
+  Node* n = TextNode(key);
+  if (!n || !font) return 0;
+  n->info.text.font = *font;
+  n->info.text.hasFont = true;
+  return 1;
+}
+
+int SgSetTextPosition(SGKEY key, float x, float y, float z) {
+  Node* n = TextNode(key);
+  if (!n) return 0;
+  float* p = n->info.text.position;
+  p[0] = x, p[1] = y, p[2] = z;
+  return 1;
+}
+
+int SgSetTextScale(SGKEY key, const float s[3]) {
+  Node* n = TextNode(key);
+  if (!n || !s) return 0;
+  std::memcpy(n->info.text.scale, s, sizeof n->info.text.scale);
+  return 1;
+}
+
+int SgSetTextString(SGKEY key, const char* text, const SgLogFont* font) {
+  Node* n = TextNode(key);
+  if (!n) return 0;
+  SetContents(n, TextContentsName(n), text ? text : "");
+  if (font) n->info.text.font = *font, n->info.text.hasFont = true;
+  return 1;
+}
+
+int SgSetTextRect(SGKEY key, const float rect[4]) {
+  Node* n = TextNode(key);
+  if (!n || !rect) return 0;
+  std::memcpy(n->info.text.rect, rect, sizeof n->info.text.rect);
+  n->info.text.hasRect = true;
+  return 1;
+}
+
+// Without a rectangle of its own a text covers its extent, hanging down from its position.
+int SgShowTextRect(SGKEY key, float rect[4]) {
+  Node* n = TextNode(key);
+  if (!n || !rect) return 0;
+  const SgTextInfo& t = n->info.text;
+  if (t.hasRect) {
+    std::memcpy(rect, t.rect, sizeof t.rect);
+    return 1;
+  }
+  float w = 0, h = 0;
+  SgGetTextExtent(SgFieldContents(key, TextContentsName(n)), t.hasFont ? &t.font : nullptr, t.scale[1], &w, &h);
+  rect[0] = t.position[0];
+  rect[1] = t.position[1];
+  rect[2] = t.position[0] + w;
+  rect[3] = t.position[1] - h;
+  return 1;
+}
+
+int SgSetTextFile(SGKEY key, const char* file, const char* paragraph, int line) {
+  Node* n = TextNode(key);
+  if (!n || line < 0) return 0;
+  n->info.text.file = file ? file : "";
+  n->info.text.paragraph = paragraph ? paragraph : "";
+  n->info.text.line = line;
+  return 1;
+}
+
+int SgLoadTextDataByKey(SGKEY key, const CMultiTextDoc& doc) {
+  Node* n = TextNode(key);
+  if (!n || n->info.text.file != doc.Name()) return 0;
+  const CMultiTextParagraph* p = doc.FindParagrah(n->info.text.paragraph.c_str());
+  if (!p) return 0;
+  const int line = n->info.text.line;
+  if (line > p->LineCount()) return 0;
+  SetContents(n, TextContentsName(n), line == 0 ? p->JoinedText() : p->Line(line));
+  return 1;
+}
+
+// ---------------------------------------------------------------- metrics
+
+// Sizes below one pixel are refused: every layout divides by them.
+void SgSetClientSize(int width, int height) {
+  if (width < 1 || height < 1) return;
+  S().clientWidth = width;
+  S().clientHeight = height;
+}
+
+int SgGetClientSize(int* width, int* height) {
+  if (!width || !height) return 0;
+  *width = S().clientWidth;
+  *height = S().clientHeight;
+  return 1;
+}
+
+int SgGetTextExtent(const char* text, const SgLogFont* font, float scale, float* width, float* height) {
+  if (!width || !height) return 0;
+  int fh = font ? std::abs(font->height) : 0;
+  const float h = static_cast<float>(fh > 0 ? fh : 16) * scale;
+  *height = h;
+  *width = static_cast<float>(text ? std::strlen(text) : 0) * h * 0.5f;
   return 1;
 }

@@ -26,7 +26,7 @@ TEST_F(ReadingCoreTest, SkippedWordsBeforeRewrittenLinesEnd) {
     const char* first;  // its text after the file and line
   };
   const Case cases[] = {
-      {"script {\n  text3d\n  int a, b;\n}\n", 2, "无效关键字 'text3d', 忽略. [text3d]"},
+      {"script {\n  wrench\n  int a, b;\n}\n", 2, "无效关键字 'wrench', 忽略. [wrench]"},
       {"script {\n  button\n  y=x++\n}\n", 2, "无效关键字 'button', 忽略. [button]"},
       {"script {\n  foo(a)\n  y=x++\n}\n", 3, "无效关键字 'y=x', 忽略. [y=x]"},
       {"script {\n  background { button { a }\n  y=x++ }\n}\n", 2, "无效关键字 'button', 忽略. [button]"},

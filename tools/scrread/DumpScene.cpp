@@ -68,6 +68,139 @@ std::vector<SgFieldInfo> ZRects() {
   return out;
 }
 
+// Every node but the root, in tree order; the walk keeps its own stack (the scene may be deep).
+std::vector<SgFieldInfo> Nodes() {
+  std::vector<SgFieldInfo> out;
+  std::vector<SGKEY> stack;
+  const SGKEY root = SgFieldExists("/");
+  for (int i = SgFieldChildCount(root) - 1; i >= 0; --i) stack.push_back(SgFieldChild(root, i));
+  while (!stack.empty()) {
+    SGKEY key = stack.back();
+    stack.pop_back();
+    SgFieldInfo info;
+    if (key < 0 || !SgGetFieldInfo(key, &info)) continue;
+    out.push_back(std::move(info));
+    for (int i = SgFieldChildCount(key) - 1; i >= 0; --i) stack.push_back(SgFieldChild(key, i));
+  }
+  return out;
+}
+
+bool IsIdentity(const float m[16]) {
+  for (int i = 0; i < 16; ++i)
+    if (m[i] != (i % 5 == 0 ? 1.0f : 0.0f)) return false;
+  return true;
+}
+
+void WriteFont(JsonWriter& w, const SgLogFont& f) {
+  w.BeginObject();
+  w.Key("face");
+  w.String(ScrGbkToUtf8(f.faceName));
+  w.Key("height");
+  w.Int(f.height);
+  w.Key("width");
+  w.Int(f.width);
+  w.Key("weight");
+  w.Int(f.weight);
+  w.Key("italic");
+  w.Bool(f.italic != 0);
+  w.Key("underline");
+  w.Bool(f.underline != 0);
+  w.Key("strikeOut");
+  w.Bool(f.strikeOut != 0);
+  w.EndObject();
+}
+
+// One node: what every node has, then only what was set on it.
+void WriteNodeJson(JsonWriter& w, const SgFieldInfo& n) {
+  w.BeginObject();
+  w.Key("path");
+  w.String(ScrGbkToUtf8(n.path));
+  w.Key("key");
+  w.Int(n.key);
+  w.Key("visible");
+  w.Bool(n.visible != 0);
+  if (!n.contents.empty()) {
+    w.Key("contents");
+    w.BeginObject();
+    for (const auto& [name, value] : n.contents) {
+      w.Key(ScrGbkToUtf8(name));
+      w.String(ScrGbkToUtf8(value));
+    }
+    w.EndObject();
+  }
+  if (n.transformFlag != 0 || !IsIdentity(n.transform)) {
+    w.Key("transform");
+    Floats(w, n.transform, 16);
+  }
+  if (!n.texture.empty()) {
+    w.Key("texture");
+    w.String(ScrGbkToUtf8(n.texture));
+  }
+  if (n.hasDiffuse) {
+    w.Key("diffuse");
+    Floats(w, n.diffuse, 4);
+  }
+  if (n.hasTransparency) {
+    w.Key("transparency");
+    w.Real(n.transparency);
+  }
+  if (n.hasZRect) {
+    w.Key("zrect");
+    w.BeginObject();
+    w.Key("position");
+    Floats(w, n.zrect.pos, 2);
+    w.Key("size");
+    Floats(w, n.zrect.size, 2);
+    w.EndObject();
+  }
+  if (n.hasImage) {
+    w.Key("image");
+    w.BeginObject();
+    w.Key("position");
+    Floats(w, n.imagePos, 3);
+    w.Key("size");
+    Floats(w, n.imageSize, 2);
+    w.EndObject();
+  }
+  if (!n.textKind.empty()) {
+    const SgTextInfo& t = n.text;
+    w.Key("text");
+    w.BeginObject();
+    w.Key("kind");
+    w.String(n.textKind);
+    w.Key("position");
+    Floats(w, t.position, 3);
+    if (n.textKind == "remark") {
+      w.Key("size");
+      Floats(w, t.size, 2);
+    } else {
+      w.Key("scale");
+      Floats(w, t.scale, 3);
+    }
+    w.Key("rotation");
+    Floats(w, t.rotation, 3);
+    w.Key("colors");
+    Floats(w, t.colors.data(), static_cast<int>(t.colors.size()));
+    w.Key("font");
+    if (t.hasFont) WriteFont(w, t.font);
+    else w.Null();
+    if (t.hasRect) {
+      w.Key("rect");
+      Floats(w, t.rect, 4);
+    }
+    if (!t.file.empty()) {
+      w.Key("file");
+      w.String(ScrGbkToUtf8(t.file));
+      w.Key("paragraph");
+      w.String(ScrGbkToUtf8(t.paragraph));
+      w.Key("line");
+      w.Int(t.line);
+    }
+    w.EndObject();
+  }
+  w.EndObject();
+}
+
 }  // namespace
 
 void WriteSceneJson(JsonWriter& w) {
@@ -107,6 +240,10 @@ void WriteSceneJson(JsonWriter& w) {
     w.EndObject();
   }
   w.EndArray();
+  w.Key("nodes");
+  w.BeginArray();
+  for (const SgFieldInfo& n : Nodes()) WriteNodeJson(w, n);
+  w.EndArray();
   w.EndObject();
 }
 
@@ -145,6 +282,23 @@ std::string SceneTree() {
   for (const SgFieldInfo& z : ZRects()) {
     out += "zrect " + ScrGbkToUtf8(z.path) + " position " + Num(z.zrect.pos[0]) + " " + Num(z.zrect.pos[1]) +
            " size " + Num(z.zrect.size[0]) + " " + Num(z.zrect.size[1]) + "\n";
+  }
+  // The nodes that hold something a script put there: texts, images, hidden nodes, contents.
+  for (const SgFieldInfo& n : Nodes()) {
+    if (n.contents.empty() && n.visible && !n.hasImage && n.textKind.empty()) continue;
+    std::string line = "node " + ScrGbkToUtf8(n.path);
+    if (!n.visible) line += " hidden";
+    if (!n.textKind.empty()) {
+      const float* p = n.text.position;
+      line += " " + n.textKind + " at " + Num(p[0]) + " " + Num(p[1]) + " " + Num(p[2]);
+      if (n.text.hasFont)
+        line += " font " + ScrGbkToUtf8(n.text.font.faceName) + " " + std::to_string(n.text.font.height);
+    }
+    if (n.hasImage)
+      line += " image at " + Num(n.imagePos[0]) + " " + Num(n.imagePos[1]) + " " + Num(n.imagePos[2]) + " size " +
+              Num(n.imageSize[0]) + " " + Num(n.imageSize[1]);
+    for (const auto& [name, value] : n.contents) line += " " + ScrGbkToUtf8(name) + "=\"" + ScrGbkToUtf8(value) + "\"";
+    out += line + "\n";
   }
   return out;
 }

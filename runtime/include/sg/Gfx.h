@@ -50,12 +50,77 @@ int SgSetFieldContents(SGKEY key, const char* name, const char* value);
 int SgShowFieldContentsByKey(SGKEY key, const char* name, char* out, int size);
 const char* SgFieldContents(SGKEY key, const char* name);  // nullptr when unset
 
+// The nodes among key's children that hold contents `name`; a name ending in 's' ("images")
+// also finds children holding it without the 's' ("image", what SgInsertImage sets). *hits is
+// allocated by the library (release with SgFreeArray; nullptr when nothing matched). Returns
+// the number of hits.
+int SgSearchContentsByKey(SGKEY key, const char* name, SGKEY** hits, int* count);
+// Hints for drawing a node ("font quality = 0"), kept as its "heuristics" contents.
+int SgSetHeuristicsByKey(SGKEY key, const char* hints);
+
+// --- fonts ---
+// A logical font description: heights below zero are character heights, above zero cell
+// heights; zero leaves the choice to the library. The face name is GBK, at most 31 bytes.
+struct SgLogFont {
+  int height = 0;
+  int width = 0;
+  int escapement = 0;
+  int orientation = 0;
+  int weight = 0;  // 700 is bold
+  BYTE italic = 0;
+  BYTE underline = 0;
+  BYTE strikeOut = 0;
+  BYTE charSet = 0;
+  BYTE outPrecision = 0;
+  BYTE clipPrecision = 0;
+  BYTE quality = 0;
+  BYTE pitchAndFamily = 0;
+  char faceName[32] = {};
+};
+// The description of a face the library knows (ASCII names ignoring case; Chinese faces by
+// their GBK bytes): 1 with *out filled, 0 for an unknown face. The built-in faces are 黑体,
+// 宋体, 新宋体, 楷体, 仿宋, 隶书, 微软雅黑, Arial, Courier New and Times New Roman.
+int SgFindFont(const char* face, SgLogFont* out);
+
 // --- inserts into the current field; each returns the new child's key, -1 with no current field ---
 SGKEY SgInsertImage(const char* file);   // child "image<n>", contents "image" = file
+// The same with a template (mask) file, kept as contents "mask" when given, and a placement.
+SGKEY SgInsertImage(const char* file, const char* mask, const float pos[3], const float size[2]);
+// Moves a placed image (a node SgInsertImage made); 0 for any other key.
+int SgSetImagePlacement(SGKEY key, const float pos[3], const float size[2]);
 SGKEY SgInsertRemark(const char* text);  // child "remark<n>", contents "remark" = text
+// A flat text at (x, y, depth z) in a box of w x h; the font may be null (the library's own).
+SGKEY SgInsertRemark(float x, float y, float z, const char* text, const SgLogFont* font, float w, float h);
 SGKEY SgInsertText3d(const char* text);  // child "text3d<n>", contents "text" = text
+// A text in the scene at pos, scaled; the font may be null.
+SGKEY SgInsertText3d(const float pos[3], const float scale[3], const char* text, const SgLogFont* font);
 SGKEY SgInsertStencil();                 // child "stencil<n>"
 SGKEY SgInsertZRect(const float pos[2], const float size[2]);  // child "zrect<n>"
+
+// --- texts: the nodes SgInsertRemark and SgInsertText3d made; 0 for any other key ---
+int SgSetTextColors(SGKEY key, const float* rgb, int count);  // count RGB triples
+int SgSetTextRotation(SGKEY key, const float r[3]);
+int SgSetTextFont(SGKEY key, const SgLogFont* font);
+int SgSetTextPosition(SGKEY key, float x, float y, float z);
+int SgSetTextScale(SGKEY key, const float s[3]);
+int SgSetTextString(SGKEY key, const char* text, const SgLogFont* font);  // a null font keeps the font
+int SgSetTextRect(SGKEY key, const float rect[4]);  // left, top, right, bottom (y grows upwards)
+// The rectangle set, or else the one the text covers from its position and extent.
+int SgShowTextRect(SGKEY key, float rect[4]);
+// Binds the text to a line of a paragraph of a multi-text document (line 0: the whole paragraph).
+int SgSetTextFile(SGKEY key, const char* file, const char* paragraph, int line);
+// Takes the text of the bound line from doc (which must be the bound file) into the node's
+// contents; 0 when the document has no such paragraph or line.
+class CMultiTextDoc;
+int SgLoadTextDataByKey(SGKEY key, const CMultiTextDoc& doc);
+
+// --- metrics: fixed rules, so that layouts come out the same on every machine ---
+// The host's drawing area; 1024 x 768 until a host sets its own.
+void SgSetClientSize(int width, int height);
+int SgGetClientSize(int* width, int* height);
+// The box of text drawn with font at scale: each byte is half a character height wide (a GBK
+// character one height), and the height is the font's (16 when it has none).
+int SgGetTextExtent(const char* text, const SgLogFont* font, float scale, float* width, float* height);
 
 // --- appearance of the current field; 0 with no current field ---
 int SgSetTexture(const char* file);
@@ -95,6 +160,22 @@ struct SgZRect {
   float size[2];
 };
 
+// The properties of a text node.
+struct SgTextInfo {
+  float position[3] = {0, 0, 0};
+  float size[2] = {0, 0};   // the box of a flat text
+  float scale[3] = {1, 1, 1};
+  float rotation[3] = {0, 0, 0};
+  std::vector<float> colors;  // RGB triples
+  bool hasFont = false;
+  SgLogFont font;
+  bool hasRect = false;
+  float rect[4] = {0, 0, 0, 0};
+  std::string file;       // a multi-text document, its paragraph and line
+  std::string paragraph;
+  int line = 0;
+};
+
 // A copy of everything a node holds.
 struct SgFieldInfo {
   SGKEY key = -1;
@@ -111,6 +192,14 @@ struct SgFieldInfo {
   std::vector<std::pair<std::string, std::string>> contents;  // in order of first setting
   bool hasZRect = false;
   SgZRect zrect{};
+  // What an image insert placed (its file is the "image" contents).
+  bool hasImage = false;
+  float imagePos[3] = {0, 0, 0};
+  float imageSize[2] = {0, 0};
+  // What a text insert made: "remark" (flat) or "text3d"; its text is the node's contents of
+  // the same name ("remark" or "text").
+  std::string textKind;
+  SgTextInfo text;
 };
 int SgGetFieldInfo(SGKEY key, SgFieldInfo* info);  // 0 when the key is unknown
 

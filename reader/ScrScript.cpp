@@ -9,6 +9,7 @@
 #include "compiler/ScrFunction.h"
 #include "declarations/ScrCoord.h"
 #include "declarations/ScrVariable.h"
+#include "elements/ScrCtrlpt.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
@@ -51,7 +52,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"file", &CScrScript::ReadFile},
       {"sequence", nullptr},
       {"animation", nullptr},
-      {"ctrlpt", nullptr},
+      {"ctrlpt", &CScrScript::ReadControl},
       {"button", nullptr},
       {"map", nullptr},
       {"edit", nullptr},
@@ -464,6 +465,13 @@ int CScrScript::ReadGeometry(CScrStream* f, const std::string& token) {
     return ReadAndAdd(r, f);
   }
   CScrScrew r(ScriptReader());
+  return ReadAndAdd(r, f);
+}
+
+// The control reader of a keyword; its control goes to the module whatever Read gave, with what
+// was set so far (a control bound to an existing one by name is filed already).
+int CScrScript::ReadControl(CScrStream* f, const std::string&) {
+  CScrCtrlpt r(ScriptReader());
   return ReadAndAdd(r, f);
 }
 

@@ -108,6 +108,18 @@ void CScrCtrlpt::ReportUnknownControlKeyword(CScrStream* f, const char* keyword)
   SkipBlock(f);
 }
 
+int CScrCtrlpt::ReadNumberList(CScrStream* f, float* out, int max) {
+  int count = 0;
+  const int braced = OpenBrace(f);
+  ScrReadAllValues(f, out, count, max);
+  if (braced) CloseBrace(f);
+  return count;
+}
+
+void CScrCtrlpt::ReadNumber(CScrStream* f, float& out) { ReadValueNumbers(f, &out, 1); }
+
+const char* CScrCtrlpt::ControlName() const { return m_ctrl ? m_ctrl->Name() : ""; }
+
 // name { N }: in reference mode N must be a control anywhere from the current module up; else a
 // control of that name in the current module is configured again (a second block of the same
 // name adds to the first), and a new name names the reader's own control.
@@ -214,7 +226,13 @@ int CScrCtrlpt::ReadReaction(CScrStream* f, const char*) {
 // reported but does not stop the control.
 int CScrCtrlpt::ReadOtherwise(CScrStream* f, const char*) {
   CScrReaction r(ScriptReader());
-  ReadNested(r, f);
+  // A failed block is passed over whole from its start, so that what follows it in the control
+  // is read as the control's again.
+  const ScrLexMark start = ScrSaveLexState(f);
+  if (!ReadNested(r, f)) {
+    ScrRestoreLexState(f, start);
+    SkipBlock(f);
+  }
   CSgReaction* reaction = r.TakeReaction();
   reaction->SetFlags(reaction->Flags() | CSgReaction::FLAG_OTHERWISE);
   m_ctrl->AddReaction(reaction);

@@ -54,6 +54,14 @@ class SCR_API CScrCtrlpt : public CScrObject {
   // keyword) and skips its block.
   void ReportUnknownControlKeyword(CScrStream* f, const char* keyword);
 
+  // Values of the controls' own sub-keywords. A number list is read up to the '}' that closes
+  // it, at most `max` numbers (more are passed over); a quoted string ends it. Returns the count.
+  int ReadNumberList(CScrStream* f, float* out, int max);
+  // One number (a/b and a*b too); `out` is unchanged when none could be read.
+  void ReadNumber(CScrStream* f, float& out);
+  // A name for the messages: the control's, as set so far.
+  const char* ControlName() const;
+
   // The shared sub-keywords; everything else goes to OtherKeyword.
   int ReadSubKeyword(CScrStream* f, const char* kw) final;
   int UnknownSubKeyword(CScrStream* f, const char* kw) final;

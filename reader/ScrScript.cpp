@@ -10,6 +10,8 @@
 #include "declarations/ScrCoord.h"
 #include "declarations/ScrVariable.h"
 #include "elements/ScrCtrlpt.h"
+#include "elements/ScrEdit.h"
+#include "elements/ScrKnob.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
@@ -54,16 +56,16 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"animation", nullptr},
       {"ctrlpt", &CScrScript::ReadControl},
       {"button", nullptr},
-      {"map", nullptr},
-      {"edit", nullptr},
-      {"knob", nullptr},
-      {"part", nullptr},
-      {"slider", nullptr},
-      {"area", nullptr},
+      {"map", &CScrScript::ReadControl},
+      {"edit", &CScrScript::ReadControl},
+      {"knob", &CScrScript::ReadControl},
+      {"part", &CScrScript::ReadControl},
+      {"slider", &CScrScript::ReadControl},
+      {"area", &CScrScript::ReadControl},
       {"message", nullptr},
       {"tick", nullptr},
-      {"key_map", nullptr},
-      {"keymap", nullptr},
+      {"key_map", &CScrScript::ReadControl},
+      {"keymap", &CScrScript::ReadControl},
       {"text", nullptr},
       {"text3d", nullptr},
       {"multitext", nullptr},
@@ -470,9 +472,18 @@ int CScrScript::ReadGeometry(CScrStream* f, const std::string& token) {
 
 // The control reader of a keyword; its control goes to the module whatever Read gave, with what
 // was set so far (a control bound to an existing one by name is filed already).
-int CScrScript::ReadControl(CScrStream* f, const std::string&) {
-  CScrCtrlpt r(ScriptReader());
-  return ReadAndAdd(r, f);
+int CScrScript::ReadControl(CScrStream* f, const std::string& token) {
+  CScriptReader* reader = ScriptReader();
+  std::unique_ptr<CScrCtrlpt> r;
+  if (token == "knob") r = std::make_unique<CScrKnob>(reader);
+  else if (token == "slider") r = std::make_unique<CScrSlider>(reader);
+  else if (token == "part") r = std::make_unique<CScrPart>(reader);
+  else if (token == "edit") r = std::make_unique<CScrEdit>(reader);
+  else if (token == "map") r = std::make_unique<CScrMap>(reader);
+  else if (token == "area") r = std::make_unique<CScrArea>(reader);
+  else if (token == "key_map" || token == "keymap") r = std::make_unique<CScrKeyMap>(reader);
+  else r = std::make_unique<CScrCtrlpt>(reader);
+  return ReadAndAdd(*r, f);
 }
 
 int CScrScript::ReadAndAdd(CScrObject& nested, CScrStream* f) {

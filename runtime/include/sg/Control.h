@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "sg/Kvo.h"
-#include "sg/Program.h"
+#include "sg/Variable.h"
+#include "sg/Program.h"  // CSgCondition; needs sg/Variable.h first
 
 class CSgModule;
 
@@ -295,7 +296,10 @@ class CSgEdit : public COpCtrlPoint {
   void SetReadOnly(int v) { m_readOnly = v; }
   int ReadOnly() const { return m_readOnly; }
   unsigned short Options() const { return m_options; }
+  // SetOption is how the host changes the options of a live box (it may redraw it);
+  // SetOptionFlags only records them.
   virtual void SetOption(unsigned short options) { m_options = options; }
+  void SetOptionFlags(unsigned short options) { m_options = options; }
   // Whether the box shows a blank background when opened (open 1) or closed (open 0).
   void SetBlankBack(int open, int blank) { (open ? m_blankOpen : m_blankClose) = blank; }
   // Redraws the box (from `from`, -1 for all); bRecord marks a change the author made.

@@ -11,6 +11,9 @@
 #include "declarations/ScrVariable.h"
 #include "elements/ScrImage.h"
 #include "elements/ScrText.h"
+#include "elements/ScrCtrlpt.h"
+#include "elements/ScrEdit.h"
+#include "elements/ScrKnob.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
@@ -53,18 +56,18 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"file", &CScrScript::ReadFile},
       {"sequence", nullptr},
       {"animation", nullptr},
-      {"ctrlpt", nullptr},
+      {"ctrlpt", &CScrScript::ReadControl},
       {"button", nullptr},
-      {"map", nullptr},
-      {"edit", nullptr},
-      {"knob", nullptr},
-      {"part", nullptr},
-      {"slider", nullptr},
-      {"area", nullptr},
+      {"map", &CScrScript::ReadControl},
+      {"edit", &CScrScript::ReadControl},
+      {"knob", &CScrScript::ReadControl},
+      {"part", &CScrScript::ReadControl},
+      {"slider", &CScrScript::ReadControl},
+      {"area", &CScrScript::ReadControl},
       {"message", nullptr},
       {"tick", nullptr},
-      {"key_map", nullptr},
-      {"keymap", nullptr},
+      {"key_map", &CScrScript::ReadControl},
+      {"keymap", &CScrScript::ReadControl},
       {"text", &CScrScript::ReadText},
       {"text3d", &CScrScript::ReadText},
       {"multitext", &CScrScript::ReadText},
@@ -485,6 +488,22 @@ int CScrScript::ReadText(CScrStream* f, const std::string& token) {
   CScrText r(ScriptReader());
   r.Set3d(token == "text3d");
   return ReadNested(r, f);
+}
+
+// The control reader of a keyword; its control goes to the module whatever Read gave, with what
+// was set so far (a control bound to an existing one by name is filed already).
+int CScrScript::ReadControl(CScrStream* f, const std::string& token) {
+  CScriptReader* reader = ScriptReader();
+  std::unique_ptr<CScrCtrlpt> r;
+  if (token == "knob") r = std::make_unique<CScrKnob>(reader);
+  else if (token == "slider") r = std::make_unique<CScrSlider>(reader);
+  else if (token == "part") r = std::make_unique<CScrPart>(reader);
+  else if (token == "edit") r = std::make_unique<CScrEdit>(reader);
+  else if (token == "map") r = std::make_unique<CScrMap>(reader);
+  else if (token == "area") r = std::make_unique<CScrArea>(reader);
+  else if (token == "key_map" || token == "keymap") r = std::make_unique<CScrKeyMap>(reader);
+  else r = std::make_unique<CScrCtrlpt>(reader);
+  return ReadAndAdd(*r, f);
 }
 
 int CScrScript::ReadAndAdd(CScrObject& nested, CScrStream* f) {

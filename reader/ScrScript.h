@@ -63,6 +63,8 @@ class SCR_API CScrScript : public CScrObject {
   // Images (elements/ScrImage.h); texts, 3D texts and multi-texts (elements/ScrText.h).
   int ReadImage(CScrStream* f, const std::string& token);
   int ReadText(CScrStream* f, const std::string& token);
+  // ctrlpt and the controls built on it (elements/).
+  int ReadControl(CScrStream* f, const std::string& token);
   // Reads a block with `nested` and files the object it built (AddObject); the object is filed
   // even when the block failed, as far as it was read.
   int ReadAndAdd(CScrObject& nested, CScrStream* f);

@@ -223,6 +223,7 @@ CKvoObject* CSgModule::FindAnimation(const char* name) { return FindUp(name, &CS
 CKvoObject* CSgModule::FindImage(const char* name) { return FindUp(name, &CSgModule::m_images, false); }
 CKvoObject* CSgModule::FindText(const char* name) { return FindUp(name, &CSgModule::m_texts, false); }
 CKvoObject* CSgModule::FindCtrlpt(const char* name) { return FindUp(name, &CSgModule::m_ctrlPoints, false); }
+CKvoObject* CSgModule::FindCtrlptLocal(const char* name) { return FindUp(name, &CSgModule::m_ctrlPoints, true); }
 CKvoObject* CSgModule::FindClass(const char* name) { return FindUp(name, &CSgModule::m_userClasses, false); }
 CKvoObject* CSgModule::FindProgram(const char* name) { return FindUp(name, &CSgModule::m_userPrograms, false); }
 

@@ -113,11 +113,31 @@ void CSgConditions::AddRefForVariables() {
   if (m_module) m_module->CodeChanged();
 }
 
-int CSgConditions::Evaluate() {
-  CSgVm vm;
-  int holds = 0;
-  if (vm.Evaluate(this, &holds) != SG_RUN_OK) return 0;
-  return holds;
+void CSgConditions::AddConditions(CSgConditions* nested) {
+  if (nested && nested != this) m_nested.push_back(nested);
+}
+
+void CSgConditions::AddCondition(CSgCondition* test) {
+  if (test) m_tests.emplace_back(test);
+}
+
+int CSgConditions::Evaluate() { return EvaluateAt(0); }
+
+// The own compiled test counts as one part only when there is one: a tree block without code
+// is decided by its parts alone, and an empty one holds (as the switch's always-true one).
+int CSgConditions::EvaluateAt(int depth) {
+  if (depth > SG_MAX_CONDITION_DEPTH) return 0;
+  std::vector<bool> parts;
+  if (!m_actions.empty() || m_judge || (m_nested.empty() && m_tests.empty())) {
+    CSgVm vm;
+    int holds = 0;
+    if (vm.Evaluate(this, &holds) != SG_RUN_OK) holds = 0;
+    parts.push_back(holds != 0);
+  }
+  for (CSgConditions* c : m_nested) parts.push_back(c->EvaluateAt(depth + 1) != 0);
+  for (const auto& t : m_tests) parts.push_back(t->Holds() != 0);
+  if (m_mode == SG_COND_OR) return std::find(parts.begin(), parts.end(), true) != parts.end() ? 1 : 0;
+  return std::find(parts.begin(), parts.end(), false) == parts.end() ? 1 : 0;
 }
 
 // ---------------------------------------------------------------- instructions

@@ -164,6 +164,7 @@ class CSgModule : public CKvoObject {
   CKvoObject* FindImage(const char* name);
   CKvoObject* FindText(const char* name);
   CKvoObject* FindCtrlpt(const char* name);
+  CKvoObject* FindCtrlptLocal(const char* name);  // this module only
   CKvoObject* FindClass(const char* name);    // user classes
   CKvoObject* FindProgram(const char* name);  // user programs
   CKvoObject* FindObject(const char* name);   // any collection

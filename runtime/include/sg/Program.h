@@ -48,6 +48,22 @@ class CSgMsg {
 
 // ---------------------------------------------------------------- conditions
 
+// One test of a conditions tree that is not compiled code (a scene node shown or hidden:
+// CSgCondFieldShow in sg/Control.h). Owned by the conditions it is added to.
+class CSgCondition {
+ public:
+  virtual ~CSgCondition() = default;
+  virtual int Holds() const = 0;
+  // A short text for the dumps ("fieldon #12").
+  virtual std::string Text() const = 0;
+};
+
+// How the parts of a conditions tree combine.
+enum : BYTE {
+  SG_COND_AND = 1,  // every part holds (the default)
+  SG_COND_OR = 2,   // at least one part holds
+};
+
 // A compiled condition: actions that compute the judge variable. The condition holds when
 // the judge variable is true after the actions ran. Without actions and without a judge
 // variable (the switch's always-true condition) it always holds.
@@ -70,9 +86,23 @@ class CSgConditions {
   void AddRefForVariables();
   CSgModule* Module() const { return m_module; }
 
-  // Runs the actions in a VM of its own (default budget) and reads the judge variable.
-  // Returns 1 when the condition holds, 0 when not or when running failed.
+  // A conditions block of a script is a tree: its own compiled test (when it has actions or
+  // a judge variable), nested conditions and plain tests, combined by the mode. Nested
+  // conditions belong to their module as every conditions object does; tests belong here.
+  void SetMode(BYTE mode) { m_mode = mode; }
+  BYTE Mode() const { return m_mode; }
+  void AddConditions(CSgConditions* nested);  // null and this object itself are ignored
+  void AddCondition(CSgCondition* test);      // takes ownership; null is ignored
+  const std::vector<CSgConditions*>& NestedConditions() const { return m_nested; }
+  int TestCount() const { return (int)m_tests.size(); }
+  CSgCondition* Test(int i) const { return m_tests[(size_t)i].get(); }
+
+  // Runs the actions in a VM of its own (default budget) and reads the judge variable, then
+  // combines the nested conditions and tests by the mode. Returns 1 when the condition holds,
+  // 0 when not or when running failed. A tree deeper than SG_MAX_CONDITION_DEPTH (only a host
+  // linking conditions into a cycle makes one) does not hold.
   int Evaluate();
+  static constexpr int SG_MAX_CONDITION_DEPTH = 256;
 
  private:
   friend class CSgModule;
@@ -82,6 +112,10 @@ class CSgConditions {
   CSgVariable* m_judge = nullptr;
   std::string m_source;
   std::unique_ptr<SgCode> m_code;  // compiled form for Evaluate, built lazily
+  BYTE m_mode = SG_COND_AND;
+  std::vector<CSgConditions*> m_nested;  // not owned (their module owns them)
+  std::vector<std::unique_ptr<CSgCondition>> m_tests;
+  int EvaluateAt(int depth);
 };
 
 // ---------------------------------------------------------------- instructions

@@ -17,9 +17,9 @@ typedef unsigned char BYTE;
   X(SGT_CTRLPOINT, 2, "control point")                        \
   X(SGT_VARIABLE, 3, "variable")                              \
   X(SGT_BUTTON, 4, "button")                                  \
-  X(SGT_CTRLPOINT_5, 5, "control point 5")                    \
-  X(SGT_CTRLPOINT_6, 6, "control point 6")                    \
-  X(SGT_CTRLPOINT_7, 7, "control point 7")                    \
+  X(SGT_KNOB, 5, "knob")                                      \
+  X(SGT_SLIDER, 6, "slider")                                  \
+  X(SGT_PART, 7, "part")                                      \
   X(SGT_MESSAGE, 8, "message handler")                        \
   X(SGT_IMAGE, 9, "image")                                    \
   X(SGT_TEXT, 10, "text")                                     \
@@ -29,11 +29,11 @@ typedef unsigned char BYTE;
   X(SGT_REACTION, 14, "reaction")                             \
   X(SGT_VARIABLE_18, 18, "coordinate variable 18")            \
   X(SGT_STATUS, 19, "status")                                 \
-  X(SGT_CTRLPOINT_20, 20, "control point 20")                 \
+  X(SGT_AREA, 20, "area")                                     \
   X(SGT_REACTION_21, 21, "reaction 21")                       \
   X(SGT_VARIABLE_22, 22, "variable 22")                       \
   X(SGT_EDIT, 31, "edit")                                     \
-  X(SGT_CTRLPOINT_32, 32, "control point 32")                 \
+  X(SGT_KEYMAP, 32, "key map")                                \
   X(SGT_VARIABLE_33, 33, "coordinate variable 33")            \
   X(SGT_VARIABLE_34, 34, "variable 34")                       \
   X(SGT_MAP, 37, "map")                                       \

@@ -12,6 +12,7 @@
 #include "sg/Display.h"
 #include "sg/Module.h"
 #include "sg/Platform.h"
+#include "sg/Viewport.h"
 
 namespace {
 
@@ -554,6 +555,7 @@ void SgDumpString(const char* file, int append, const char* fmt, ...) {
 void SgResetScene() {
   S().Reset();
   SgResetDisplayOptions();
+  SgResetViewports();
 }
 
 // ---------------------------------------------------------------- walking

@@ -86,6 +86,7 @@ void CScrButton::OtherKeyword(CScrStream* f, const char* keyword) {
       {"normal", &CScrButton::ReadStateBlock},
       {"push", &CScrButton::ReadStateBlock},
       {"hover", &CScrButton::ReadStateBlock},
+      {"tip", &CScrButton::ReadStateBlock},
       {"tip2", &CScrButton::ReadStateBlock},
       {"unable", &CScrButton::ReadStateBlock},
       {"outline", &CScrButton::ReadOutline},
@@ -198,11 +199,13 @@ int CScrButton::ReadOutline(CScrStream* f, const char*) {
   return SCR_SUB_OK;
 }
 
+// The tip look is `tip`, the word the keyword table knows; `tip2`, its older name, is taken too
+// wherever the token reader hands it over as a keyword.
 int CScrButton::ReadStateBlock(CScrStream* f, const char* kw) {
   int state = SG_BUTTON_NORMAL;
   if (std::strcmp(kw, "push") == 0) state = SG_BUTTON_PUSH;
   else if (std::strcmp(kw, "hover") == 0) state = SG_BUTTON_HOVER;
-  else if (std::strcmp(kw, "tip2") == 0) state = SG_BUTTON_TIP;
+  else if (std::strcmp(kw, "tip") == 0 || std::strcmp(kw, "tip2") == 0) state = SG_BUTTON_TIP;
   else if (std::strcmp(kw, "unable") == 0) state = SG_BUTTON_UNABLE;
   ReadState(f, state);
   return SCR_SUB_OK;

@@ -8,7 +8,7 @@
 //       normal { bitmap { start.bmp } }
 //       push   { bitmap { start_down.png }  position { 5 10 1 } }   depth z drawn at -(z+1.1)
 //       hover  { bitmap { start_hi.bmp }  bitmap_templ { start_mask.bmp } }
-//       tip2   { bitmap { start_tip.bmp } }
+//       tip    { bitmap { start_tip.bmp } }
 //       unable { base { image { ... } } }
 //     }
 //

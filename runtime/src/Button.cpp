@@ -15,7 +15,7 @@ void RealList(CDescriber& d, const char* key, const float* v, int n) {
   d.EndList();
 }
 
-const char* const kStateNames[SG_BUTTON_STATES] = {"normal", "push", "hover", "block", "tip2", "unable"};
+const char* const kStateNames[SG_BUTTON_STATES] = {"normal", "push", "hover", "block", "tip", "unable"};
 
 }  // namespace
 

@@ -95,6 +95,7 @@ int CScrCtrlpt::ReadSubKeyword(CScrStream* f, const char* kw) {
       {"group", &CScrCtrlpt::ReadGroup},       {"enable", &CScrCtrlpt::ReadEnable},
       {"reaction", &CScrCtrlpt::ReadReaction}, {"otherwise", &CScrCtrlpt::ReadOtherwise},
   };
+  if (!TakesOtherwise() && std::strcmp(kw, "otherwise") == 0) return SCR_SUB_UNKNOWN;
   return kSubs.Dispatch(this, f, kw);
 }
 

@@ -50,6 +50,9 @@ class SCR_API CScrCtrlpt : public CScrObject {
   // Whether `found`, a control of the name read, may be configured by this reader. A derived
   // reader takes only its own kind: its sub-keywords write fields only that kind has.
   virtual bool Accepts(const COpCtrlPoint* found) const;
+  // Whether `otherwise` is a sub-keyword of this control; where it is not, it goes to
+  // OtherKeyword like any word the control does not know.
+  virtual bool TakesOtherwise() const { return true; }
   // Reports a sub-keyword a control does not know in the controls' own form (file name and
   // keyword) and skips its block.
   void ReportUnknownControlKeyword(CScrStream* f, const char* keyword);

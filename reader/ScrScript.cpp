@@ -9,11 +9,13 @@
 #include "compiler/ScrFunction.h"
 #include "declarations/ScrCoord.h"
 #include "declarations/ScrVariable.h"
-#include "elements/ScrImage.h"
-#include "elements/ScrText.h"
+#include "elements/ScrButton.h"
 #include "elements/ScrCtrlpt.h"
 #include "elements/ScrEdit.h"
+#include "elements/ScrImage.h"
 #include "elements/ScrKnob.h"
+#include "elements/ScrMenu.h"
+#include "elements/ScrText.h"
 #include "lexer/ScrEncoding.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
@@ -57,7 +59,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"sequence", nullptr},
       {"animation", nullptr},
       {"ctrlpt", &CScrScript::ReadControl},
-      {"button", nullptr},
+      {"button", &CScrScript::ReadInterface},
       {"map", &CScrScript::ReadControl},
       {"edit", &CScrScript::ReadControl},
       {"knob", &CScrScript::ReadControl},
@@ -76,7 +78,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"table", nullptr},
       {"generator", nullptr},
       {"stencil", nullptr},
-      {"menu", nullptr},
+      {"menu", &CScrScript::ReadInterface},
       {"settings", &CScrScript::ReadSettings},
       {"background", &CScrScript::ReadBackground},
       {"include", &CScrScript::ReadInclude},
@@ -88,10 +90,10 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"vector", &CScrScript::ReadGeometry},
       {"pole", &CScrScript::ReadGeometry},
       {"light", nullptr},
-      {"viewport", nullptr},
+      {"viewport", &CScrScript::ReadInterface},
       {"projector", nullptr},
       {"sky", nullptr},
-      {"page", nullptr},
+      {"page", &CScrScript::ReadInterface},
       {"body", nullptr},
       {"texture", nullptr},
       {"route", nullptr},
@@ -105,7 +107,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"check_trigger", nullptr},
       {"timer", nullptr},
       {"anim_trigger", nullptr},
-      {"window", nullptr},
+      {"window", &CScrScript::ReadInterface},
       {"step", nullptr},
       {"fault", nullptr},
       {"manipulation", nullptr},
@@ -503,6 +505,24 @@ int CScrScript::ReadControl(CScrStream* f, const std::string& token) {
   else if (token == "area") r = std::make_unique<CScrArea>(reader);
   else if (token == "key_map" || token == "keymap") r = std::make_unique<CScrKeyMap>(reader);
   else r = std::make_unique<CScrCtrlpt>(reader);
+  return ReadAndAdd(*r, f);
+}
+
+// Buttons, menus, pages, windows and viewports. Menus have no type code to be filed by: the module
+// takes them as menus, also when their block stopped early.
+int CScrScript::ReadInterface(CScrStream* f, const std::string& token) {
+  CScriptReader* reader = ScriptReader();
+  if (token == "menu") {
+    CScrMenu r(reader);
+    const int result = ReadNested(r, f);
+    if (CKvoObject* menu = r.TakeObject()) reader->CurrentModule()->AddMenu(menu);
+    return result;
+  }
+  std::unique_ptr<CScrObject> r;
+  if (token == "button") r = std::make_unique<CScrButton>(reader);
+  else if (token == "page") r = std::make_unique<CScrPage>(reader);
+  else if (token == "window") r = std::make_unique<CScrWindow>(reader);
+  else r = std::make_unique<CScrViewport>(reader);
   return ReadAndAdd(*r, f);
 }
 

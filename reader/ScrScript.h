@@ -65,6 +65,8 @@ class SCR_API CScrScript : public CScrObject {
   int ReadText(CScrStream* f, const std::string& token);
   // ctrlpt and the controls built on it (elements/).
   int ReadControl(CScrStream* f, const std::string& token);
+  // button, menu, page, window and viewport (elements/ScrButton.h, elements/ScrMenu.h).
+  int ReadInterface(CScrStream* f, const std::string& token);
   // Reads a block with `nested` and files the object it built (AddObject); the object is filed
   // even when the block failed, as far as it was read.
   int ReadAndAdd(CScrObject& nested, CScrStream* f);

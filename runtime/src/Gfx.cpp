@@ -13,6 +13,7 @@
 #include "sg/Module.h"
 #include "sg/MultiText.h"
 #include "sg/Platform.h"
+#include "sg/Viewport.h"
 
 namespace {
 
@@ -606,6 +607,7 @@ void SgDumpString(const char* file, int append, const char* fmt, ...) {
 void SgResetScene() {
   S().Reset();
   SgResetDisplayOptions();
+  SgResetViewports();
 }
 
 // ---------------------------------------------------------------- walking

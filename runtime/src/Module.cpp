@@ -222,6 +222,7 @@ CSgVariable* CSgModule::FindVariable(const char* name, int bLocalOnly) {
 CKvoObject* CSgModule::FindAnimation(const char* name) { return FindUp(name, &CSgModule::m_animations, false); }
 CKvoObject* CSgModule::FindImage(const char* name) { return FindUp(name, &CSgModule::m_images, false); }
 CKvoObject* CSgModule::FindText(const char* name) { return FindUp(name, &CSgModule::m_texts, false); }
+CKvoObject* CSgModule::FindMenuLocal(const char* name) { return FindUp(name, &CSgModule::m_menus, true); }
 CKvoObject* CSgModule::FindCtrlpt(const char* name) { return FindUp(name, &CSgModule::m_ctrlPoints, false); }
 CKvoObject* CSgModule::FindCtrlptLocal(const char* name) { return FindUp(name, &CSgModule::m_ctrlPoints, true); }
 CKvoObject* CSgModule::FindClass(const char* name) { return FindUp(name, &CSgModule::m_userClasses, false); }

@@ -36,6 +36,11 @@ void CSgView::SendHostMessage(int msg, const char* text) {
   if (m_hostHook) m_hostHook(msg, text ? text : "");
 }
 
+int CSgView::RunPluginCommand(const char* plugin, const char* command, void* params) {
+  m_pluginCalls.push_back({plugin ? plugin : "", command ? command : ""});
+  return m_pluginHook ? m_pluginHook(plugin ? plugin : "", command ? command : "", params) : 0;
+}
+
 // Recorded first, so a callback that inspects the records sees its own call.
 void CPENotify::NotifyGraph(CSgModule* module, const char* title, int code, int flag) {
   m_records.push_back({SgNotifyRecord::Graph, module, title ? title : "", code, flag});

@@ -37,6 +37,12 @@ struct SgHostMessage {
   std::string text;
 };
 
+// A plug-in command run through the view (e.g. ExportImage of the plug-in ProjectMgr).
+struct SgPluginCall {
+  std::string plugin;
+  std::string command;
+};
+
 class CSgView {
  public:
   explicit CSgView(CSgModule* mainModule) : m_main(mainModule) {}
@@ -66,6 +72,14 @@ class CSgView {
   void SendHostMessage(int msg, const char* text);
   const std::vector<SgHostMessage>& HostMessages() const { return m_hostMessages; }
 
+  // The plug-in command runner: runs `command` of `plugin` with the command's parameter record.
+  // Unregistered, RunPluginCommand records the call and yields 0; registered, it records the
+  // call and yields the hook's result.
+  using PluginHook = std::function<int(const char* plugin, const char* command, void* params)>;
+  void SetPluginCommandHook(PluginHook hook) { m_pluginHook = std::move(hook); }
+  int RunPluginCommand(const char* plugin, const char* command, void* params);
+  const std::vector<SgPluginCall>& PluginCalls() const { return m_pluginCalls; }
+
   // The macro reader a host may attach (opaque to the runtime, not owned).
   void SetMacroReader(void* reader) { m_macroReader = reader; }
   void* MacroReader() const { return m_macroReader; }
@@ -79,6 +93,8 @@ class CSgView {
   float m_vertical[3] = {0.0f, 1.0f, 0.0f};
   std::function<void(int, const char*)> m_hostHook;
   std::vector<SgHostMessage> m_hostMessages;
+  PluginHook m_pluginHook;
+  std::vector<SgPluginCall> m_pluginCalls;
   void* m_macroReader = nullptr;
   CPENotify m_notify;
 };

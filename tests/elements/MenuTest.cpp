@@ -87,6 +87,45 @@ TEST_F(MenuTest, PagesTakeOnlyWhatWasDefinedBefore) {
   }
 }
 
+// Images and texts on a page, and a button state's base picture, are read by the image and text
+// readers: a page takes those defined before it and stops at a new one.
+TEST_F(MenuTest, PagesAndBaseImagesTakeImagesAndTexts) {
+  const std::string before =
+      "script {\n  image { name { pic } bitmap { p.bmp } }\n  text { name { t } content { hi } }\n  ";
+  struct Row {
+    const char* block;
+    int result;
+    size_t members;
+    const char* message;
+  };
+  const std::vector<Row> rows = {
+      {"page { name { P } image { name { pic } } text { name { t } } }", 1, 2, nullptr},
+      {"page { name { P } image { name { pic } } image { name { fresh } bitmap { f.bmp } } }", 0, 1, "没有被预先定义"},
+  };
+  for (const Row& row : rows) {
+    TearDown();
+    SetUp();
+    SCOPED_TRACE(row.block);
+    const ReadOutcome o = Read(before + row.block + "\n}\n");
+    EXPECT_EQ(o.result, row.result) << Joined(o);
+    ASSERT_EQ(root->pages().Count(), 1);
+    auto* page = dynamic_cast<CSgPage*>(root->pages().At(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Objects().size(), row.members);
+    if (row.message) EXPECT_EQ(Count(o, row.message), 1) << Joined(o);
+    else EXPECT_TRUE(o.messages.empty()) << Joined(o);
+  }
+
+  TearDown();
+  SetUp();
+  const ReadOutcome o = Read(before + "button { name { b } push { base { image { name { pic } } } } }\n}\n");
+  EXPECT_EQ(o.result, 1) << Joined(o);
+  auto* button = dynamic_cast<CSgButton*>(root->FindCtrlpt("b"));
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(button->State(1), nullptr);
+  EXPECT_NE(button->State(1)->baseImage, SG_NO_KEY) << Joined(o);
+}
+
 TEST_F(MenuTest, WindowIsAControlOnANode) {
   const ReadOutcome o =
       Read("script {\n  window { name { calc } path { calc.exe } field { /scene/screen } group { 3 } }\n}\n");

@@ -233,6 +233,7 @@ int ScrCompileLocalDeclaration(CScriptReader* reader, CScrStream* f, CSgProgram*
   std::vector<int> dims;
   for (const std::string& size : sizes) dims.push_back(ScrEvaluateSize(reader, size, module));
   if (dims.size() == 1 && dims[0] == 0 && braced) dims[0] = static_cast<int>(list.size());
+  if (!reader->ChargeArray(name, dims.data(), static_cast<int>(dims.size()), f)) return 0;
 
   CSgVariable* v;
   if (!dims.empty()) {

@@ -38,6 +38,7 @@ class NestedRead {
       reader = m_temp.get();
     }
     m_reader = reader;
+    if (!m_outer) reader->ResetArrayAllowance();  // a compile of its own, not part of a read
     m_pushed = reader->CurrentModule() != module;
     if (m_pushed) reader->PushModule(module);
     m_stream = CScrStream::FromText(std::move(text), "<string>");

@@ -8,6 +8,7 @@
 
 #include "compiler/ScrCompile.h"
 #include "lexer/ScrLex.h"
+#include "lexer/ScrLimits.h"
 #include "lexer/ScrValues.h"
 #include "lexer/ScrKeywordTable.h"
 #include "reader/ScriptReader.h"
@@ -106,7 +107,26 @@ bool ScrSplitDeclaredName(const std::string& text, std::string& name, std::vecto
   return true;
 }
 
+namespace {
+
+bool ArrayFits(const int* dims, int ndims) {
+  if (ndims > SCR_MAX_ARRAY_DIMENSIONS) return false;
+  long long elements = 1;
+  for (int i = 0; i < ndims; ++i) {
+    elements *= dims[i] < 0 ? 0 : dims[i];
+    if (elements > SCR_MAX_ARRAY_ELEMENTS) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 CSgVariable* ScrCreateMultiArray(const char* name, const int* dims, int ndims, int type, CSgModule* module) {
+  static const int kNone[1] = {0};
+  if (!ArrayFits(dims, ndims)) {  // callers check first; this keeps the host's calls bounded too
+    dims = kNone;
+    ndims = 1;
+  }
   auto v = std::make_unique<CSgVariable>();
   if (name) v->SetName(name);
   v->SetModule(module);
@@ -167,7 +187,12 @@ int CScrVariable::Read(CScrStream* f) {
   int result = ReadBlock(f, nullptr, true);
   Var();
   if (m_ndims > 0) {
-    if (m_var->VarType() & SGVT_ARRAY) {
+    if (!(m_var->VarType() & SGVT_ARRAY)) {
+      ScriptReader()->ReportAtLine(ScrTextId::err_array_size_on_scalar, ScrGetLineId(), {m_var->Name()});
+      result = 0;
+    } else if (!ScriptReader()->ChargeArray(m_var->Name(), m_dims, m_ndims, f)) {
+      result = 0;  // the variable stays as it was
+    } else {
       // The array is built afresh in the shape the sizes give; a variable that already existed
       // is taken out of its module and replaced.
       std::string name = m_var->Name();
@@ -180,9 +205,6 @@ int CScrVariable::Read(CScrStream* f) {
       }
       m_var = ScrCreateMultiArray(name.c_str(), m_dims, m_ndims, m_type, module);
       m_owned = true;
-    } else {
-      ScriptReader()->ReportAtLine(ScrTextId::err_array_size_on_scalar, ScrGetLineId(), {m_var->Name()});
-      result = 0;
     }
   }
   return result;
@@ -422,11 +444,11 @@ int ScrReadDeclaration(CScriptReader* reader, CScrStream* f, const std::string& 
 
   std::unique_ptr<CSgVariable> var;
   if (!d.dims.empty()) {
-    if (d.dims.size() > 255) d.dims.resize(255);
     std::vector<int> dims;
     for (const std::string& s : d.dims) dims.push_back(ScrEvaluateSize(reader, s, module));
     // An array of unstated size takes as many elements as its initialiser gives.
     if (dims.size() == 1 && dims[0] == 0 && braced) dims[0] = static_cast<int>(list.size());
+    if (!reader->ChargeArray(name, dims.data(), static_cast<int>(dims.size()), f)) return 1;
     var.reset(ScrCreateMultiArray(name.c_str(), dims.data(), static_cast<int>(dims.size()),
                                   cls ? SGVT_NONE : code, module));
   } else {

@@ -24,7 +24,9 @@ SCR_API bool ScrSplitDeclaredName(const std::string& text, std::string& name, st
 
 // Builds a variable of `ndims` nested array levels (dims[0] elements, each an array of dims[1],
 // ...) whose leaves take the element type of `type`. The elements are named by their index. The
-// variable is not added to `module`; it only records it. An element count below 0 counts as 0.
+// variable is not added to `module`; it only records it. An element count below 0 counts as 0;
+// sizes past SCR_MAX_ARRAY_ELEMENTS or SCR_MAX_ARRAY_DIMENSIONS give an array of no elements
+// (readers check first, with CScriptReader::ChargeArray).
 SCR_API CSgVariable* ScrCreateMultiArray(const char* name, const int* dims, int ndims, int type, CSgModule* module);
 
 // variable { name {...} type {...} size {...} values {...} }

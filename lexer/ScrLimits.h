@@ -33,6 +33,15 @@ constexpr int SCR_MAX_EXPANSION_DEPTH = 200;    // script function expanded with
 constexpr int SCR_MAX_REPEAT_UNROLL = 100000;   // iterations a repeat block may unroll
 constexpr int SCR_MAX_EXPRESSION_DEPTH = 200;   // nested sub-expressions in the compiler
 
+// --- sizes a script asks for ---
+// The arrays one read declares (script-level, variable blocks and program locals, in the files it
+// includes too) hold at most this many elements together (each array's sizes multiplied), and an
+// array has at most this many dimensions: `int m[100000000]`, or a thousand lines of
+// `int m[1000][1000]`, would otherwise take gigabytes before anything is reported. An element
+// costs about 200 bytes, so the bound is some 40 MB.
+constexpr long long SCR_MAX_ARRAY_ELEMENTS = 200000;
+constexpr int SCR_MAX_ARRAY_DIMENSIONS = 255;
+
 // --- amplification ---
 // One ReadXScript may read, in the files it includes and the script-function bodies it expands,
 // at most FACTOR times the size of its own file, and never less than MIN bytes. An include counts

@@ -126,6 +126,7 @@ int CScriptReader::ReadStream(CScrStream* f, const char* name, int bLoadModel, i
     long long size = static_cast<long long>(f->Source().Size());
     m_ownBudget.limit = std::max<long long>(SCR_EXPANDED_TEXT_MIN, size * SCR_EXPANDED_TEXT_FACTOR);
     m_ownBudget.used = 0;
+    m_ownBudget.arrayElements = 0;
   }
 
   ScrSetCurrentReader(this);
@@ -188,6 +189,22 @@ int CScriptReader::ChargeText(long long bytes, CScrStream* f) {
     return 0;
   }
   b.used += bytes;
+  return 1;
+}
+
+int CScriptReader::ChargeArray(const std::string& name, const int* dims, int ndims, CScrStream* f) {
+  ScrReadBudget& b = Budget();
+  long long elements = 1;
+  bool fits = ndims <= SCR_MAX_ARRAY_DIMENSIONS;
+  for (int i = 0; fits && i < ndims; ++i) {
+    elements *= dims[i] < 0 ? 0 : dims[i];  // checked at every factor, so it never overflows
+    fits = b.arrayElements + elements <= SCR_MAX_ARRAY_ELEMENTS;
+  }
+  if (!fits) {
+    Report(ScrTextId::err_array_too_large, f, {name, SCR_MAX_ARRAY_ELEMENTS, SCR_MAX_ARRAY_DIMENSIONS, ScrGetCurKeyWord()});
+    return 0;
+  }
+  b.arrayElements += elements;
   return 1;
 }
 

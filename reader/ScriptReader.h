@@ -194,6 +194,12 @@ class SCR_API CScriptReader {
   int ChargeText(long long bytes, CScrStream* f);
   // An included file's reader draws on the allowance of the reader that includes it.
   void ShareBudget(CScriptReader& outer);
+  // The arrays one read makes hold at most SCR_MAX_ARRAY_ELEMENTS elements together, in at most
+  // SCR_MAX_ARRAY_DIMENSIONS dimensions each. ChargeArray takes an array of these sizes from that
+  // allowance; when it does not fit it reports "array-too-large" for `name` and returns 0.
+  // A compile from a string outside any read starts a fresh allowance (ResetArrayAllowance).
+  int ChargeArray(const std::string& name, const int* dims, int ndims, CScrStream* f);
+  void ResetArrayAllowance() { Budget().arrayElements = 0; }
 
   // --- script-function calls being expanded (for the call sites of messages) ---
   void PushCallSite(ScrCallSite site) { m_callSites.push_back(std::move(site)); }
@@ -221,6 +227,7 @@ class SCR_API CScriptReader {
     long long limit = 0;
     long long used = 0;
     bool reported = false;
+    long long arrayElements = 0;  // elements of the arrays made so far (ChargeArray)
   };
   ScrReadBudget& Budget() { return m_budget ? *m_budget : m_ownBudget; }
   ScrReadBudget m_ownBudget;

@@ -116,6 +116,7 @@ struct CSgVm::State {
   int depth = 0;  // nested runs in progress
   // Per call depth: where a re-entered function's locals are saved, and the return value.
   std::vector<std::vector<std::unique_ptr<CSgVariable>>> saved;
+  long long savedWeight = 0;  // variables held in `saved` by the activations in progress
   std::vector<std::unique_ptr<CSgVariable>> returns;
   // Code replaced while it was running stays alive until the VM ends.
   std::vector<std::unique_ptr<SgCode>> retired;
@@ -367,6 +368,20 @@ struct SgVmEngine {
     }
   };
 
+  // The variables a local holds: itself and, for an array, every element at every level.
+  static long long Weight(const CSgVariable* v) {
+    long long n = 0;
+    std::vector<const CSgVariable*> todo{v};
+    while (!todo.empty()) {
+      const CSgVariable* x = todo.back();
+      todo.pop_back();
+      ++n;
+      for (int i = 0, size = x->GetSize(); i < size; ++i)
+        if (const CSgVariable* e = x->Element(i)) todo.push_back(e);
+    }
+    return n;
+  }
+
   // The variables a function must save when it is entered again while running: its own,
   // those of the blocks nested in it and of its call stubs (not nested functions, which
   // save their own, nor classes).
@@ -431,7 +446,10 @@ struct SgVmEngine {
     auto code = std::make_unique<SgCode>();
     code->epoch = epoch;
     Compile(*code, p->Instruction(), nullptr);
-    if (p->TypeCode() == SGT_FUNCTION) CollectLocals(p, code->locals);
+    if (p->TypeCode() == SGT_FUNCTION) {
+      CollectLocals(p, code->locals);
+      for (CSgVariable* v : code->locals) code->localWeight += Weight(v);
+    }
     if (p->m_code && p->m_running > 0) vm.S().retired.push_back(std::move(p->m_code));
     p->m_code = std::move(code);
     return p->m_code.get();
@@ -612,6 +630,9 @@ struct SgVmEngine {
     // may be among them, are bound).
     const bool save = f->m_running > 0;
     if (save) {
+      if (S.savedWeight + code->localWeight > SG_VM_MAX_SAVED_VARIABLES)
+        return Fail(vm, SGE_SAVED_LOCALS, std::to_string(SG_VM_MAX_SAVED_VARIABLES), f);
+      S.savedWeight += code->localWeight;
       auto& pool = S.saved[level];
       while (pool.size() < code->locals.size()) pool.push_back(std::make_unique<CSgVariable>());
       for (size_t i = 0; i < code->locals.size(); ++i) VA::CopyRaw(*pool[i], *code->locals[i]);
@@ -663,6 +684,7 @@ struct SgVmEngine {
     if (save) {
       auto& pool = S.saved[level];  // taken again: deeper calls may have grown `saved`
       for (size_t i = 0; i < code->locals.size(); ++i) VA::CopyRaw(*code->locals[i], *pool[i]);
+      S.savedWeight -= code->localWeight;
     }
     if (value) retOut->Assign(*value);
     return st == ST_ERROR ? ST_ERROR : ST_OK;

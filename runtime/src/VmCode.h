@@ -95,6 +95,7 @@ struct SgCode {
   std::vector<SgOp> ops;
   // Saved and restored when a function is entered while it is running.
   std::vector<CSgVariable*> locals;
+  long long localWeight = 0;  // the locals' variables, array elements included
   std::vector<std::unique_ptr<SgMethodCache>> methods;
   std::deque<std::string> texts;  // class and module names the operations point into
   std::string error;  // why compiling failed (OP_MALFORMED)

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "FuzzEntries.h"
+#include "compiler/ScrRun.h"
 #include "lexer/ScrLimits.h"
 #include "support/ScriptFixture.h"
 
@@ -89,6 +90,15 @@ TEST_F(HostileShapes, EndWithAMessage) {
       {"a file that includes itself into a new module each time",
        "script {\n module m { include { main.scr } }\n}\n", "层"},
       {"one 64 KiB word", "script {\n" + std::string(64 * 1024, 'w') + "\n}\n", "w"},
+      // Arrays: one too large, in each place an array is declared, and many that add up.
+      {"a huge array", "script {\n int m[100000000]\n}\n", "数组'm'太大"},
+      {"a huge array in a program", "script {\n program {\n  int m[2147483647][2]\n }\n}\n", "数组'm'太大"},
+      {"a huge array in a variable block", "script {\n variable { name { v } type { intarray } size { 100000000 } }\n}\n",
+       "数组'v'太大"},
+      {"arrays that add up", "script {\n int a[300][300]\n int b[300][300]\n int c[300][300]\n}\n",
+       "数组'c'太大"},
+      {"an array of too many dimensions", "script {\n int m" + repeat("[1]", SCR_MAX_ARRAY_DIMENSIONS + 1) + "\n}\n",
+       "太大"},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -96,6 +106,17 @@ TEST_F(HostileShapes, EndWithAMessage) {
     ASSERT_FALSE(o.messages.empty()) << c.what;
     EXPECT_NE(o.messages[0].find(c.message), std::string::npos) << c.what << ":\n" << Joined(o);
   }
+
+  // A recursive function with a large local array stops when the copies saved for its
+  // activations would pass the VM's bound, instead of copying the array at every level.
+  SetUp();
+  ReadOutcome o = Read(
+      "script {\n int r = 0;\n int f(int n) {\n  int m[100000];\n  int k;\n  k = 0;\n"
+      "  if (n > 0) { k = f(n - 1); }\n  return k + 1;\n }\n program { r = f(150); }\n}\n");
+  ASSERT_EQ(o.result, 1) << Joined(o);
+  const ScrRunResult run = ScrRunPrograms(reader.get(), 0);
+  EXPECT_FALSE(run.ok);
+  EXPECT_NE(run.error.find("recursion saves too many local variables"), std::string::npos) << run.error;
 }
 
 }  // namespace

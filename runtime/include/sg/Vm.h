@@ -24,7 +24,8 @@
 // active one back into its storage and loads the new one, and leaving does the reverse.
 //
 // Limits: every executed operation counts one step against the budget; nested runs (calls,
-// sub-programs) are bounded by SG_VM_MAX_CALL_DEPTH. Either stops the run with an error
+// sub-programs) are bounded by SG_VM_MAX_CALL_DEPTH, and the locals saved for them by
+// SG_VM_MAX_SAVED_VARIABLES. Each stops the run with an error
 // record the caller can read (code, text, program).
 #pragma once
 
@@ -40,6 +41,10 @@
 // Operations one program may compile into (a chain shared by many branches is copied into
 // each, so this bounds the growth of malformed or adversarial chains).
 #define SG_VM_MAX_CODE_OPS 4000000
+// Variables (array elements each counting one) that the saved activations of re-entered
+// functions may hold at once: a recursive function with a large local array would otherwise
+// copy it at every level.
+#define SG_VM_MAX_SAVED_VARIABLES 200000
 // Nesting of branches within one program's chain while compiling it.
 #define SG_VM_MAX_BRANCH_DEPTH 400
 
@@ -60,7 +65,8 @@
   X(SGE_MALFORMED, 12, "malformed instruction chain")                          \
   X(SGE_NULL_OPERAND, 13, "action without its variables")                      \
   X(SGE_NO_MODULE, 14, "module not found")                                     \
-  X(SGE_NATIVE, 15, "built-in function failed")
+  X(SGE_NATIVE, 15, "built-in function failed")                                \
+  X(SGE_SAVED_LOCALS, 16, "recursion saves too many local variables")
 
 enum ESgVmError : int {
 #define SG_VM_ERROR_ENUM(name, code, text) name = code,

@@ -84,20 +84,7 @@ int CScrFont::Read(CScrStream* f) {
     m_font.width = 0;
     r = ScrReadKeyword(f, kw);
   }
-  int result = 1;
-  while (r) {
-    if (kw == "}") {
-      Finish();
-      return result;
-    }
-    int sub = ReadSubKeyword(f, kw.c_str());
-    if (sub == SCR_SUB_UNKNOWN) sub = UnknownSubKeyword(f, kw.c_str());
-    if (sub == SCR_SUB_STOP) return 0;
-    if (sub == SCR_SUB_FAIL) result = 0;
-    r = ScrReadKeyword(f, kw);
-  }
-  ReportNotKeyword(f, kw.c_str());
-  return 0;
+  return ReadBlockFrom(f, kw, r);
 }
 
 int CScrFont::ReadSubKeyword(CScrStream* f, const char* kw) {

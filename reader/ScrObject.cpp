@@ -59,9 +59,13 @@ int CScrObject::ReadValueBool(CScrStream* f, int& out) {
 int CScrObject::ReadBlock(CScrStream* f, long* totalTick, bool bSilentEnd) {
   ScrTickScope ticks(totalTick);
   OpenBrace(f);
-  int result = 1;
   std::string kw;
   int r = ScrReadKeyword(f, kw);
+  return ReadBlockFrom(f, kw, r, bSilentEnd);
+}
+
+int CScrObject::ReadBlockFrom(CScrStream* f, std::string& kw, int r, bool bSilentEnd) {
+  int result = 1;
   while (r) {
     if (kw == "}") {
       Finish();

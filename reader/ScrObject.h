@@ -71,6 +71,9 @@ class SCR_API CScrObject {
   // variable and geometry readers end there silently with the result so far). The elapsed
   // milliseconds are added to *totalTick when given.
   int ReadBlock(CScrStream* f, long* totalTick = nullptr, bool bSilentEnd = false);
+  // The same loop, for a reader that has read the block's first token itself (kw, and r as
+  // ScrReadKeyword gave it) and found it to be a sub-keyword.
+  int ReadBlockFrom(CScrStream* f, std::string& kw, int r, bool bSilentEnd = false);
 
   // --- value helpers: each takes the optional braces around the values (a closing brace only
   // when an opening one was taken) ---

@@ -47,6 +47,8 @@ struct ScrLineScan {
     kStopOutside0, kStopOutside1,              // '{', '}' or an apostrophe outside quotes
     kApostropheOutside0, kApostropheOutside1,  // an apostrophe outside quotes
     kTopSemicolon,                             // ';' outside quotes and parentheses (clean t)
+    kNotInTypeWord,                            // a byte a declaration's type word cannot hold
+    kNotInDeclaredName,                        // a byte a declared name cannot hold
     kQuestionCount
   };
   Memo memo[kQuestionCount];

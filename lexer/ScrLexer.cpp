@@ -306,7 +306,8 @@ size_t Search(ScrLineScan& L, Q k, size_t t) {
   auto word = [&](const char* w, size_t n) {
     return firstWhere([&](size_t i) { return p[i] == w[0] && i + n <= e && std::memcmp(p + i, w, n) == 0; });
   };
-  static constexpr CharSet kBraces("{}"), kStops("{}'"), kApostrophes("'"), kOperators("=+-*/%<>&");
+  static constexpr CharSet kBraces("{}"), kStops("{}'"), kApostrophes("'"), kOperators("=+-*/%<>&"),
+      kTypeStops("=+-/%()[]'"), kNameStops(" =+-/%()'");
   auto outside = [&](int parity, const CharSet& set) {
     if (L.plain) return parity ? e : firstWhere([&](size_t i) { return set(p[i]); });
     if (!L.flagsBuilt) BuildFlags(L);
@@ -327,6 +328,8 @@ size_t Search(ScrLineScan& L, Q k, size_t t) {
     case ScrLineScan::kReturnWord: return word("return ", 7);
     case ScrLineScan::kInterfaceWord: return word("interface ", 10);
     case ScrLineScan::kSpace: return firstChar(' ');
+    case ScrLineScan::kNotInTypeWord: return firstWhere([&](size_t i) { return kTypeStops(p[i]); });
+    case ScrLineScan::kNotInDeclaredName: return firstWhere([&](size_t i) { return kNameStops(p[i]); });
     case ScrLineScan::kBraceOutside0: return outside(0, kBraces);
     case ScrLineScan::kBraceOutside1: return outside(1, kBraces);
     case ScrLineScan::kStopOutside0: return outside(0, kStops);
@@ -423,8 +426,9 @@ bool RestIsDeclaration(ScrLineScan& L, size_t t) {
   while (te > tb && IsBlank(p[te - 1])) --te;
   if (tb == te || IsDigitChar(p[tb])) return false;
   if (te - tb == 6 && std::memcmp(p + tb, "delete", 6) == 0) return false;
-  for (size_t i = tb; i < te; ++i)
-    if (InSet(p[i], "=+-/%()[]'")) return false;
+  // Both byte tests are remembered searches: a long first word is not rescanned for every token
+  // cut from it.
+  if (Next(L, ScrLineScan::kNotInTypeWord, tb) < te) return false;
   // The name: after the space, up to '=', without blanks around it.
   size_t a = sp + 1;
   while (a < e && IsBlank(p[a])) ++a;
@@ -432,9 +436,7 @@ bool RestIsDeclaration(ScrLineScan& L, size_t t) {
   size_t nb = b;
   while (nb > a && IsBlank(p[nb - 1])) --nb;
   if (a >= nb || IsDigitChar(p[a])) return false;
-  for (size_t i = a; i < nb; ++i)
-    if (InSet(p[i], " =+-/%()'")) return false;
-  return true;
+  return Next(L, ScrLineScan::kNotInDeclaredName, a) >= nb;
 }
 
 // The rest of the line from t, as a statement (the same test as ScrIsStatement).
@@ -523,10 +525,22 @@ bool CutToken(CScrStream* f, ScrLexState& s, std::string& token) {
       end = open;
       seekTo = open;
     } else if (!RestIsStatement(L, t)) {
-      // f(a, (b)) x: up to the parenthesis that closes the call.
+      // f(a, (b)) x: up to the parenthesis that closes the call. A ';' outside quotes and
+      // parentheses met first ends the token below whatever lies after it, so the scan stops
+      // there: a line of `a;a;a;...` ending in a call is then read in linear time, not
+      // rescanned to the call for every `a`.
       int depth = 0;
+      bool quoted = false;
+      size_t topDepth = 0;  // parentheses as the ';' search below counts them (outside quotes)
       for (size_t k = t; k < e; ++k) {
         char c = p[k];
+        if (c == '"') {
+          quoted = !quoted;
+        } else if (!quoted) {
+          if (c == ';' && topDepth == 0) break;
+          if (c == '(') ++topDepth;
+          else if (c == ')' && topDepth > 0) --topDepth;
+        }
         if (c == '{' || c == '}') {
           end = k;
           seekTo = k;

@@ -611,7 +611,9 @@ int ScrReadModuleBlock(CScriptReader* reader, CScrStream* f, const std::string& 
 }
 
 int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::string& token,
-                            std::vector<CKvoObject*>* objects, bool bMayDefine) {
+                            std::vector<CKvoObject*>* objects, bool bMayDefine,
+                            std::list<ActPrm*>* records) {
+  (void)records;  // not yet: bodies with acts
   auto rec = std::make_shared<SCRFUNCTION>();
   rec->module = reader->CurrentModule();
   rec->instance = 0;

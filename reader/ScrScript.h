@@ -7,6 +7,7 @@
 #pragma once
 
 
+#include <list>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "reader/ScrObject.h"
 
 class CKvoObject;
+class ActPrm;
 class CSgModule;
 struct SCRFUNCTION;
 
@@ -87,7 +89,9 @@ SCR_API bool ScrIsModuleToken(const std::string& token, std::string* name);
 // Defines or calls the script function whose header `token` has just been read (see
 // compiler/ScrFunction.h). At the top level of a script block a function not yet known is defined
 // (bMayDefine); inside a body it must be known. A call expands the body; objects it creates are
-// filed with AddObject and appended to `objects`. Returns 0 when the reading of the enclosing
-// block must stop.
+// filed with AddObject and appended to `objects`; action records the body's `act` blocks build
+// are appended to `records` when given (the caller owns them). Returns 0 when the reading of the
+// enclosing block must stop.
 SCR_API int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::string& token,
-                                    std::vector<CKvoObject*>* objects, bool bMayDefine);
+                                    std::vector<CKvoObject*>* objects, bool bMayDefine,
+                                    std::list<ActPrm*>* records = nullptr);

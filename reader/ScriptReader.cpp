@@ -1,5 +1,7 @@
 #include "reader/ScriptReader.h"
 
+#include "sg/Animation.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -245,6 +247,11 @@ CMultiTextDoc* CScriptReader::FindMultiTextDoc(const char* name) const {
 
 // ---------------------------------------------------------------------------------------------
 // Filing objects
+
+CSgModule* CScriptReader::CurrentAnimationModule() const {
+  const CAnimation* a = CurrentAnimation();
+  return a && a->Module() ? a->Module() : CurrentModule();
+}
 
 int CScriptReader::AddObject(CKvoObject* obj) {
   if (!obj) return 0;

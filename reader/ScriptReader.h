@@ -6,6 +6,7 @@
 // and the multi-text documents, and the CScrScript of the last `script` block.
 #pragma once
 
+#include <deque>
 #include <list>
 #include <memory>
 #include <string>
@@ -21,6 +22,8 @@
 #include "reader/ScrText.h"
 #include "sg/MultiText.h"
 #include "sg/Types.h"
+
+class CAnimation;
 
 class CSgModule;
 class CKvoObject;
@@ -81,6 +84,13 @@ class SCR_API CScriptReader {
   CSgModule* ModuleStackTop() const { return CurrentModule(); }
   std::vector<CSgModule*>& GetModuleStack() { return m_modules; }
   void SetModuleStack(const std::vector<CSgModule*>& s) { m_modules = s; }
+
+  // --- animations being read, the innermost last (shared by every reader of this script) ---
+  std::deque<CAnimation*>& AnimationStack() { return m_animations; }
+  CAnimation* CurrentAnimation() const { return m_animations.empty() ? nullptr : m_animations.back(); }
+  // The module of the animation being read, else the current module: where the programs of
+  // animations, controllers and actions are registered.
+  CSgModule* CurrentAnimationModule() const;
 
   // --- steps ---
   void StepInto() { ++m_stepLevel; }
@@ -253,6 +263,7 @@ class SCR_API CScriptReader {
   CScrMessage m_messages;
   CSgModule* m_root;
   std::vector<CSgModule*> m_modules;
+  std::deque<CAnimation*> m_animations;
   std::string m_workDir;
   int m_bLoadModel = 1;
   int m_bCheckGrammar = 1;

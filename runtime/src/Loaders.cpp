@@ -96,20 +96,7 @@ CSlvConstrainSystem* CSgEnvironment::Solver() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// CAnimation and the load records
-
-void CAnimation::SetSourceFile(const char* path, int frameRate, double start) {
-  m_source = path ? path : "";
-  m_frameRate = frameRate;
-  m_start = start;
-}
-
-void CAnimation::Describe(CDescriber& d) const {
-  if (m_source.empty()) return;
-  d.Text("file", m_source.c_str());
-  d.Int("frameRate", m_frameRate);
-  d.Real("start", m_start);
-}
+// The load records
 
 CSgLoadedFile::CSgLoadedFile(const char* path, const char* format, const char* target, int loaded)
     : CKvoObject(0, SgFileNameOf(path).c_str()),

@@ -220,6 +220,7 @@ CSgVariable* CSgModule::FindVariable(const char* name, int bLocalOnly) {
 }
 
 CKvoObject* CSgModule::FindAnimation(const char* name) { return FindUp(name, &CSgModule::m_animations, false); }
+CKvoObject* CSgModule::FindAnimationLocal(const char* name) { return FindUp(name, &CSgModule::m_animations, true); }
 CKvoObject* CSgModule::FindImage(const char* name) { return FindUp(name, &CSgModule::m_images, false); }
 CKvoObject* CSgModule::FindText(const char* name) { return FindUp(name, &CSgModule::m_texts, false); }
 CKvoObject* CSgModule::FindMenuLocal(const char* name) { return FindUp(name, &CSgModule::m_menus, true); }

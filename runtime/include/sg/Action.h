@@ -78,8 +78,15 @@ const char* SgActionTypeName(int type);
 // 1 when the VM executes actions of this type, else 0 (the VM counts and passes over them).
 int SgActionIsExecutable(int type);
 
-// Flag bits of an action.
+// Flag bits of an action. The presence bits say which parameter slots a record carries; the
+// setters of those slots set them. A 3500 action of compiled code uses two of the same bits
+// for its own purpose (it carries no parameters).
 enum : int {
+  ACTF_HAS_INT = 0x2,
+  ACTF_HAS_BOOL = 0x4,
+  ACTF_HAS_FLOAT = 0x8,
+  ACTF_HAS_KEY = 0x10,
+  ACTF_HAS_LONG = 0x2000,
   ACTF_SHORTCIRCUIT = 0x2,  // a 3500 action of && or ||
   ACTF_SKIPSET = 0x2000,    // the 3500 action's skip count has been set
 };
@@ -112,7 +119,10 @@ class ActPrm {
   std::vector<CSgVariable*> Variables() const;
 
   // A scene key, or any pointer-sized value (2300: the call stub; 2900: the program).
-  void SetKey(SGKEY key) { m_key = key; }
+  void SetKey(SGKEY key) {
+    m_key = key;
+    m_flags |= ACTF_HAS_KEY;
+  }
   SGKEY Key() const { return m_key; }
   void SetDword(std::uintptr_t value) { m_dword = value; }
   void SetDword(const void* pointer) { m_dword = (std::uintptr_t)pointer; }
@@ -130,12 +140,29 @@ class ActPrm {
   const char* String2() const { return m_extra ? m_extra->string2.c_str() : ""; }
   const char* String3() const { return m_extra ? m_extra->string3.c_str() : ""; }
 
-  void SetInt(int v) { m_int = v; }
+  void SetInt(int v) {
+    m_int = v;
+    m_flags |= ACTF_HAS_INT;
+  }
   int Int() const { return m_int; }
-  void SetFloat(float v) { m_float = v; }
+  void SetFloat(float v) {
+    m_float = v;
+    m_flags |= ACTF_HAS_FLOAT;
+  }
   float Float() const { return m_float; }
-  void SetBool(int v) { m_bool = v != 0; }
+  void SetBool(int v) {
+    m_bool = v != 0;
+    m_flags |= ACTF_HAS_BOOL;
+  }
   int Bool() const { return m_bool ? 1 : 0; }
+  void SetLong(long long v) {
+    SetDword((std::uintptr_t)v);
+    m_flags |= ACTF_HAS_LONG;
+  }
+  long long Long() const { return (long long)m_dword; }
+  // A scene path kept as text, resolved when the action runs.
+  void SetPathname(const char* path) { SetText(&Extra::pathname, path); }
+  const char* Pathname() const { return m_extra ? m_extra->pathname.c_str() : ""; }
 
   // Arrays are copied; a null array or n <= 0 clears.
   void SetKeyArray(const SGKEY* keys, int n);
@@ -164,7 +191,7 @@ class ActPrm {
   // What few actions carry: texts, arrays and variables beyond the inline slots. Made on
   // the first non-empty setter, so the common action is one small allocation-free record.
   struct Extra {
-    std::string string, string2, string3, callerFile;
+    std::string string, string2, string3, callerFile, pathname;
     std::vector<SGKEY> keys;
     std::vector<float> floats;
     std::vector<CSgVariable*> vars;  // every slot, once there are more than kInlineVars

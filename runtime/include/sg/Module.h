@@ -57,7 +57,9 @@ class CSgConditions;
   X(routes, CKvoObject)          \
   X(wrenches, CKvoObject)        \
   X(nuts, CKvoObject)            \
-  X(userObjects, CKvoObject)
+  X(userObjects, CKvoObject)     \
+  X(tickActions, CKvoObject)     \
+  X(variableLinks, CKvoObject)
 
 // The operation controller of a module: it keeps the module's control points.
 // Given a list, it keeps them there; given none (list == nullptr), it keeps them in the
@@ -150,6 +152,10 @@ class CSgModule : public CKvoObject {
   void AddWrench(CKvoObject* obj) { AddTo(m_wrenches, obj); }
   void AddNut(CKvoObject* obj) { AddTo(m_nuts, obj); }
   void AddUserObject(CKvoObject* obj) { AddTo(m_userObjects, obj); }
+  // Actions run on every tick of the module or of an animation (CTEventActionEx, sg/Event.h).
+  void AddTickAction(CKvoObject* obj) { AddTo(m_tickActions, obj); }
+  // Links that keep an object's value in step with a variable (CVariableLink, sg/Event.h).
+  void AddVariableLink(CKvoObject* obj) { AddTo(m_variableLinks, obj); }
   // Unlists var and hands it back to the caller (who then owns it); nullptr when not listed.
   CSgVariable* RemoveVariable(CSgVariable* var);
 
@@ -161,6 +167,7 @@ class CSgModule : public CKvoObject {
   CSgVariable* FindVariableLocal(const char* name);
   CSgVariable* FindVariable(const char* name, int bLocalOnly = 0);
   CKvoObject* FindAnimation(const char* name);
+  CKvoObject* FindAnimationLocal(const char* name);  // this module only
   CKvoObject* FindImage(const char* name);
   CKvoObject* FindText(const char* name);
   CKvoObject* FindCtrlpt(const char* name);

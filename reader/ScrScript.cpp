@@ -5,6 +5,9 @@
 #include <memory>
 #include <unordered_map>
 
+#include "animation/ScrAnimation.h"
+#include "animation/ScrQuick.h"
+#include "animation/ScrTrigger.h"
 #include "compiler/ScrCompile.h"
 #include "compiler/ScrFunction.h"
 #include "declarations/ScrCoord.h"
@@ -57,7 +60,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"version", &CScrScript::ReadVersion},
       {"file", &CScrScript::ReadFile},
       {"sequence", nullptr},
-      {"animation", nullptr},
+      {"animation", &CScrScript::ReadAnimation},
       {"ctrlpt", &CScrScript::ReadControl},
       {"button", &CScrScript::ReadInterface},
       {"map", &CScrScript::ReadControl},
@@ -67,7 +70,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"slider", &CScrScript::ReadControl},
       {"area", &CScrScript::ReadControl},
       {"message", nullptr},
-      {"tick", nullptr},
+      {"tick", &CScrScript::ReadAnimation},
       {"key_map", &CScrScript::ReadControl},
       {"keymap", &CScrScript::ReadControl},
       {"text", &CScrScript::ReadText},
@@ -82,7 +85,7 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"settings", &CScrScript::ReadSettings},
       {"background", &CScrScript::ReadBackground},
       {"include", &CScrScript::ReadInclude},
-      {"quick", nullptr},
+      {"quick", &CScrScript::ReadAnimation},
       {"variable", &CScrScript::ReadVariable},
       {"coord", &CScrScript::ReadGeometry},
       {"check_coord", &CScrScript::ReadGeometry},
@@ -103,10 +106,10 @@ const std::unordered_map<std::string, CScrScript::Handler>& ScrScriptTable::Rows
       {"import", &CScrScript::ReadImport},
       {"zrect", &CScrScript::ReadZRect},
       {"program", &CScrScript::ReadProgram},
-      {"trigger", nullptr},
-      {"check_trigger", nullptr},
-      {"timer", nullptr},
-      {"anim_trigger", nullptr},
+      {"trigger", &CScrScript::ReadAnimation},
+      {"check_trigger", &CScrScript::ReadAnimation},
+      {"timer", &CScrScript::ReadAnimation},
+      {"anim_trigger", &CScrScript::ReadAnimation},
       {"window", &CScrScript::ReadInterface},
       {"step", nullptr},
       {"fault", nullptr},
@@ -471,6 +474,33 @@ int CScrScript::ReadGeometry(CScrStream* f, const std::string& token) {
     return ReadAndAdd(r, f);
   }
   CScrScrew r(ScriptReader());
+  return ReadAndAdd(r, f);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Animations, ticks, quick commands and triggers. A quick command's objects are filed by the
+// dispatcher; a tick files its action itself.
+
+int CScrScript::ReadAnimation(CScrStream* f, const std::string& token) {
+  CScriptReader* reader = ScriptReader();
+  if (token == "animation") {
+    CScrAnimation r(reader);
+    return ReadAndAdd(r, f);
+  }
+  if (token == "tick") {
+    CScrTick r(reader);
+    return ReadNested(r, f);
+  }
+  if (token == "quick") {
+    CScrQuick r(reader);
+    const int result = ReadNested(r, f);
+    for (CKvoObject* o : r.Objects())
+      if (!reader->AddObject(o)) delete o;  // no collection takes it
+    r.Objects().clear();
+    return result;
+  }
+  const int mode = token == "check_trigger" ? 1 : token == "timer" ? 2 : token == "anim_trigger" ? 3 : 0;
+  CScrTrigger r(reader, mode);
   return ReadAndAdd(r, f);
 }
 

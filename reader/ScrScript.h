@@ -63,6 +63,7 @@ class SCR_API CScrScript : public CScrObject {
   // Coordinates, vectors, poles and screws (declarations/ScrCoord.h), filed with AddObject.
   int ReadGeometry(CScrStream* f, const std::string& token);
   // Images (elements/ScrImage.h); texts, 3D texts and multi-texts (elements/ScrText.h).
+  int ReadAnimation(CScrStream* f, const std::string& token);
   int ReadImage(CScrStream* f, const std::string& token);
   int ReadText(CScrStream* f, const std::string& token);
   // ctrlpt and the controls built on it (elements/).

@@ -144,18 +144,7 @@ int CScrImage::ReadName(CScrStream* f, const char*) {
   std::string suffix;
   ScrGetInstanceSuffix(suffix);  // each expansion of a script function makes its own image
   name += suffix;
-  if (auto* found = dynamic_cast<CSgImage*>(module->images().Find(name.c_str()))) {
-    if (found != m_image) m_own.reset();
-    m_image = found;
-    SetCreated(0);
-    return SCR_SUB_OK;
-  }
-  if (!m_own) {  // an earlier name of this block bound another image: this one is new
-    m_own = std::make_unique<CSgImage>();
-    m_image = m_own.get();
-    SetCreated(1);
-  }
-  m_image->SetName(name.c_str());
+  m_image = BindByName(m_own, m_image, dynamic_cast<CSgImage*>(module->images().Find(name.c_str())), name);
   return SCR_SUB_OK;
 }
 

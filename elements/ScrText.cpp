@@ -205,18 +205,7 @@ int CScrText::ReadName(CScrStream* f, const char*) {
   std::string suffix;
   ScrGetInstanceSuffix(suffix);
   m_name = name + suffix;
-  if (auto* found = dynamic_cast<CSgText*>(module->texts().Find(m_name.c_str()))) {
-    if (found != m_text) m_own.reset();
-    m_text = found;
-    SetCreated(0);
-    return SCR_SUB_OK;
-  }
-  if (!m_own) {  // an earlier name of this block bound another text: this one is new
-    m_own = std::make_unique<CSgText>();
-    m_text = m_own.get();
-    SetCreated(1);
-  }
-  m_text->SetName(m_name.c_str());
+  m_text = BindByName(m_own, m_text, dynamic_cast<CSgText*>(module->texts().Find(m_name.c_str())), m_name);
   return SCR_SUB_OK;
 }
 

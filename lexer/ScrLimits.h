@@ -38,8 +38,8 @@ constexpr int SCR_MAX_EXPRESSION_DEPTH = 200;   // nested sub-expressions in the
 // includes too) hold at most this many elements together (each array's sizes multiplied), and an
 // array has at most this many dimensions: `int m[100000000]`, or a thousand lines of
 // `int m[1000][1000]`, would otherwise take gigabytes before anything is reported. An element
-// costs about 200 bytes, so the bound is some 40 MB.
-constexpr long long SCR_MAX_ARRAY_ELEMENTS = 200000;
+// costs about 200 bytes, so the bound is some 20 MB.
+constexpr long long SCR_MAX_ARRAY_ELEMENTS = 100000;
 constexpr int SCR_MAX_ARRAY_DIMENSIONS = 255;
 
 // --- amplification ---

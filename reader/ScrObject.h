@@ -12,6 +12,7 @@
 
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -93,6 +94,25 @@ class SCR_API CScrObject {
   // Runs a nested reader's Read under the block-depth bound; 0 when the bound was reached
   // (reported) or the nested Read failed.
   int ReadNested(CScrObject& nested, CScrStream* f);
+
+  // What a `name` binds a reader's object to: `found`, the module's object of that name, when
+  // there is one (the reader's own new object is dropped: the block extends the existing one);
+  // otherwise the reader's own object, made when it has none yet (an earlier name may have bound
+  // another object), named `name`. `current` is the object the reader worked on so far.
+  template <class T>
+  T* BindByName(std::unique_ptr<T>& own, T* current, T* found, const std::string& name) {
+    if (found) {
+      if (found != current) own.reset();
+      SetCreated(0);
+      return found;
+    }
+    if (!own) {
+      own = std::make_unique<T>();
+      SetCreated(1);
+    }
+    own->SetName(name.c_str());
+    return own.get();
+  }
 
  private:
   int m_reference = 0;

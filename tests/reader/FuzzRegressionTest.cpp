@@ -95,7 +95,7 @@ TEST_F(HostileShapes, EndWithAMessage) {
       {"a huge array in a program", "script {\n program {\n  int m[2147483647][2]\n }\n}\n", "数组'm'太大"},
       {"a huge array in a variable block", "script {\n variable { name { v } type { intarray } size { 100000000 } }\n}\n",
        "数组'v'太大"},
-      {"arrays that add up", "script {\n int a[300][300]\n int b[300][300]\n int c[300][300]\n}\n",
+      {"arrays that add up", "script {\n int a[200][200]\n int b[200][200]\n int c[200][200]\n}\n",
        "数组'c'太大"},
       {"an array of too many dimensions", "script {\n int m" + repeat("[1]", SCR_MAX_ARRAY_DIMENSIONS + 1) + "\n}\n",
        "太大"},
@@ -111,7 +111,7 @@ TEST_F(HostileShapes, EndWithAMessage) {
   // activations would pass the VM's bound, instead of copying the array at every level.
   SetUp();
   ReadOutcome o = Read(
-      "script {\n int r = 0;\n int f(int n) {\n  int m[100000];\n  int k;\n  k = 0;\n"
+      "script {\n int r = 0;\n int f(int n) {\n  int m[50000];\n  int k;\n  k = 0;\n"
       "  if (n > 0) { k = f(n - 1); }\n  return k + 1;\n }\n program { r = f(150); }\n}\n");
   ASSERT_EQ(o.result, 1) << Joined(o);
   const ScrRunResult run = ScrRunPrograms(reader.get(), 0);

@@ -44,7 +44,7 @@
 // Variables (array elements each counting one) that the saved activations of re-entered
 // functions may hold at once: a recursive function with a large local array would otherwise
 // copy it at every level.
-#define SG_VM_MAX_SAVED_VARIABLES 200000
+#define SG_VM_MAX_SAVED_VARIABLES 100000
 // Nesting of branches within one program's chain while compiling it.
 #define SG_VM_MAX_BRANCH_DEPTH 400
 

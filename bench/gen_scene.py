@@ -105,8 +105,8 @@ class Scene:
             return
         r = self.rng
         n = self.next_id()
-        # Keywords whose readers are not built yet (a button, read by its reader now, would stop
-        # the read at its first fault; the block keeps the shape of one).
+        # Blocks of keywords whose readers are not built yet, and animations (a block that faults
+        # would stop the read, so these are written without faults).
         kind = r.choice(["projector", "animation", "table"])
         if kind == "projector":
             self.line(d, "projector")
@@ -122,21 +122,24 @@ class Scene:
             self.line(d + 1, "}")
             self.line(d, "}")
         elif kind == "animation":
+            # Read by the animation reader: a rotation on a controller's life, and a second
+            # animation that plays the first one through a reference.
             self.line(d, "animation")
             self.line(d, "{")
             self.line(d + 1, f"name {{ anim_{n} }}")
             self.line(d + 1, "controller")
             self.line(d + 1, "{")
+            self.line(d + 2, f"life {{ 0 {r.randint(1, 20) * 100} }}")
             self.line(d + 2, "rotate")
             self.line(d + 2, "{")
             self.line(d + 3, f"field {{ /scene/r{n} }}")
-            vals = ", ".join(str(r.randint(0, 360)) for _ in range(r.randint(4, 12)))
-            self.line(d + 3, f"values {{ {vals} }}")
-            self.line(d + 3, "axis { 0 0 1 }")
+            self.line(d + 3, f"values {{ {r.randint(0, 360)} }}")
+            self.line(d + 3, "axis { z }")
             self.line(d + 2, "}")
             self.line(d + 1, "}")
-            self.line(d + 1, f"reference {{ animation {{ anim_{n} }} time {{ 0.{r.randint(1, 9)} }} }}")
             self.line(d, "}")
+            self.line(d, f"animation {{ name {{ anim_{n}_again }} "
+                         f"reference {{ animation {{ name {{ anim_{n} }} }} time {{ 0.{r.randint(1, 9)} }} }} }}")
         else:
             vals = ", ".join(f"{r.randint(0, 99)}.{r.randint(0, 9)}" for _ in range(r.randint(4, 16)))
             self.line(d, f"table {{ name {{ v{n} }} type {{ float }} values {{ {vals} }} "

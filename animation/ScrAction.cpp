@@ -430,13 +430,13 @@ int CScrAct::ReadControl(CScrStream* f, const char* kw) {
   COpCtrlPoint* ctrl = r->CtrlPoint();
   if (r->IsCreated() || !ctrl) {
     const std::string name = ctrl ? ctrl->Name() : "";
-    if (knob) Report(ScrTextId::err_knob_not_predefined, f, {ScrGetCurKeyWord()});
-    else if (std::strcmp(kw, "button") == 0) Report(ScrTextId::err_button_not_predefined, f, {name, ScrGetCurKeyWord()});
-    else Report(ScrTextId::err_ctrlpt_not_predefined, f, {name, ScrGetCurKeyWord()});
+    if (knob) Report(ScrTextId::err_knob_not_predefined, f, {kw});
+    else if (std::strcmp(kw, "button") == 0) Report(ScrTextId::err_button_not_predefined, f, {name, kw});
+    else Report(ScrTextId::err_ctrlpt_not_predefined, f, {name, kw});
     return SCR_SUB_FAIL;
   }
   if (std::strcmp(kw, "button") == 0 && ctrl->TypeCode() != SGT_BUTTON) {
-    Report(ScrTextId::err_ctrlpt_not_button, f, {ctrl->Name(), ScrGetCurKeyWord()});
+    Report(ScrTextId::err_ctrlpt_not_button, f, {ctrl->Name(), kw});
     return SCR_SUB_FAIL;
   }
   m_main->SetString(ctrl->FullName().c_str());
@@ -454,7 +454,7 @@ int CScrAct::ReadTextOrImage(CScrStream* f, const char* kw) {
   const ScrMemberInfo member = ScrMemberOf(*r, kind);
   if (member.key == SG_NO_KEY) {
     Report(kind == ScrMemberKind::Image ? ScrTextId::err_image_not_predefined : ScrTextId::err_text_not_predefined, f,
-           {ScrGetCurKeyWord()});
+           {kw});
     return SCR_SUB_FAIL;
   }
   m_main->SetKey(member.key);
@@ -552,7 +552,7 @@ int CScrAct::ReadString(CScrStream* f, const char* kw) {
 
 // animation { ... }: nested; the record names it by its full name. An animation the block made
 // is filed with the current module.
-int CScrAct::ReadAnimation(CScrStream* f, const char*) {
+int CScrAct::ReadAnimation(CScrStream* f, const char* kw) {
   CScrAnimation r(ScriptReader());
   const int ok = ReadNested(r, f);
   CAnimation* anim = r.Animation();
@@ -562,7 +562,7 @@ int CScrAct::ReadAnimation(CScrStream* f, const char*) {
   m_main->SetString(full.c_str());
   if (!module->FindAnimation(full.c_str()) && full.find(ScrText(ScrTextId::word_anim_at_reference)) == std::string::npos &&
       full.find(ScrText(ScrTextId::word_anim_at_reverse)) == std::string::npos)
-    Report(ScrTextId::warn_animation_defined_elsewhere, f, {full, ScrGetCurKeyWord()});
+    Report(ScrTextId::warn_animation_defined_elsewhere, f, {full, kw});
   if (CKvoObject* made = r.TakeObject()) module->AddAnimation(made);
   return ok ? SCR_SUB_OK : SCR_SUB_FAIL;
 }
@@ -579,13 +579,13 @@ int CScrAct::ReadValues(CScrStream* f, const char*) {
 }
 
 // variable { name { N } ... }: a variable not known yet is made here and filed with the module.
-int CScrAct::ReadVariable(CScrStream* f, const char*) {
+int CScrAct::ReadVariable(CScrStream* f, const char* kw) {
   CScrVariable r(ScriptReader());
   const int ok = ReadNested(r, f);
   CSgVariable* var = r.Variable();
   if (!var) return SCR_SUB_FAIL;
   if (CKvoObject* made = r.TakeObject()) {
-    Report(ScrTextId::warn_variable_defined_elsewhere, f, {var->Name(), ScrGetCurKeyWord()});
+    Report(ScrTextId::warn_variable_defined_elsewhere, f, {var->Name(), kw});
     ScriptReader()->CurrentModule()->AddVariable(static_cast<CSgVariable*>(made), 1);
   }
   m_main->SetVariable(m_main->VariableCount(), var);

@@ -92,6 +92,8 @@ int CScrQuick::Read(CScrStream* f) {
     ReportInvalidString(f, text.c_str());
     return 0;
   }
+  // The command is usually quoted; the quotes are no part of it, nor are blanks after the ':'.
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
   ScrShrinkString(text);
 
   const QuickCommand* cmd = nullptr;

@@ -156,12 +156,12 @@ int CScrTrigger::ReadProperty(CScrStream* f, const char*) {
 }
 
 // check_coord { ... }: a measuring point, which only a check trigger watches.
-int CScrTrigger::ReadCheckCoord(CScrStream* f, const char*) {
+int CScrTrigger::ReadCheckCoord(CScrStream* f, const char* kw) {
   CScrCoord coord(ScriptReader(), 1);
   ReadNested(coord, f);
   CSgFieldVariable* point = coord.Variable();
   if (!point || m_mode != 1) {
-    Report(ScrTextId::err_check_coord_not_defined, f, {ScrGetCurKeyWord()});
+    Report(ScrTextId::err_check_coord_not_defined, f, {kw});
     return SCR_SUB_FAIL;
   }
   if (CKvoObject* made = coord.TakeObject()) ScriptReader()->AddObject(made);
@@ -228,21 +228,27 @@ int CScrTrigger::ReadEnable(CScrStream* f, const char*) {
   return SCR_SUB_OK;
 }
 
-// interval { first [second] }: a timer's two numbers (the second 0 when not given).
+// interval { first [second] }: a timer's two numbers (the second 0 when not given). The two may
+// stand in one token ("500 20", "500,20") or in two.
 int CScrTrigger::ReadInterval(CScrStream* f, const char*) {
-  const int braced = OpenBrace(f);
+  int braced = OpenBrace(f);
   std::string first, second;
   ScrReadString(f, first);
   ScrTrimString(first);
-  int n2 = 0;
-  if (braced) {
+  if (size_t cut = first.find_first_of(" \t,"); cut != std::string::npos) {
+    second = first.substr(cut + 1);
+    first.resize(cut);
+    ScrTrimString(second);
+  } else if (braced) {
     ScrReadString(f, second);
     ScrTrimString(second);
-    if (second != "}") {
-      n2 = IntLiteral(second);
-      CloseBrace(f);
+    if (second == "}") {
+      second.clear();
+      braced = 0;  // the value's brace is read
     }
   }
+  if (braced) CloseBrace(f);
+  const int n2 = second.empty() ? 0 : IntLiteral(second);
   if (m_mode == 2) static_cast<CSgTimerTrigger*>(m_trigger)->SetInterval(IntLiteral(first), n2);
   return SCR_SUB_OK;
 }

@@ -72,6 +72,7 @@ TEST(ActionWords, Lookup) {
 
 class ActionTest : public ScriptTest {
  public:
+  CSgModule* Root() { return root.get(); }
   std::string Where(int line) { return "(" + dir.path() + "/main.scr) 第" + std::to_string(line) + "行"; }
   CSgTrigger* Trigger() { return dynamic_cast<CSgTrigger*>(root->reactions().Find("t")); }
   CTEventActionEx* Action() {
@@ -89,9 +90,9 @@ class ActionTest : public ScriptTest {
 
 TEST_F(ActionTest, Acts) {
   struct Row {
-    std::string action;                 // inside "trigger { name { t } action { ... } }" on line 4
+    std::string action;                 // inside "trigger { name { t } action { ... } }" on line 5
     int result;
-    std::vector<std::string> messages;  // '@' stands for "(file) 第4行"
+    std::vector<std::string> messages;  // '@' stands for "(file) 第5行"
     std::function<void(ActionTest&)> check;
   };
   const std::vector<Row> rows = {
@@ -115,7 +116,7 @@ TEST_F(ActionTest, Acts) {
          EXPECT_EQ(t.Last().Bool(), 0);
          EXPECT_EQ(t.Action()->Necessary(), 1);
        }},
-      {"colour act { type { exit } colour { 1 } }", 1, {"错误: @无效关键字 'colour', 忽略. [colour]"},
+      {"act { type { exit } coord { 1 } } text", 1, {"错误: @无效关键字 'coord', 忽略. [coord]"},
        [](ActionTest& t) {
          ASSERT_EQ(t.Action()->ActionCount(), 1) << "an unknown word of action is passed over silently";
          EXPECT_EQ(t.Action()->Necessary(), 0);
@@ -140,7 +141,7 @@ TEST_F(ActionTest, Acts) {
          const auto& recs = t.Action()->Actions();
          ASSERT_EQ(recs.size(), 2u);
          EXPECT_EQ(recs[0].Type(), ACT_INDEX);
-         EXPECT_EQ(recs[0].Variable(1), t.root->FindVariable("x"));
+         EXPECT_EQ(recs[0].Variable(1), t.Root()->FindVariable("x"));
          EXPECT_EQ(recs[1].Variable(0), recs[0].Variable(0)) << "the record reads the computed copy";
        }},
       {"act { type { hideallannotations } }", 1, {},
@@ -161,7 +162,7 @@ TEST_F(ActionTest, Acts) {
          const auto& recs = t.Action()->Actions();
          ASSERT_EQ(recs.size(), 2u);
          EXPECT_EQ(recs[0].Type(), ACT_ASSIGN) << "the literal goes into a temporary first";
-         EXPECT_EQ(recs[1].Variables(), (std::vector<CSgVariable*>{t.root->FindVariable("x"), recs[0].Variable(0)}));
+         EXPECT_EQ(recs[1].Variables(), (std::vector<CSgVariable*>{t.Root()->FindVariable("x"), recs[0].Variable(0)}));
        }},
       {"act { type { setvariable } variables { 1, 2.5 } }", 1, {},
        [](ActionTest& t) { EXPECT_EQ(t.Last().VariableCount(), 2); }},
@@ -170,7 +171,7 @@ TEST_F(ActionTest, Acts) {
        {"警告: @动画later没有定义，是否在其他地方定义. [animation]"},
        [](ActionTest& t) {
          EXPECT_STREQ(t.Last().String(), "later");
-         EXPECT_NE(t.root->FindAnimation("later"), nullptr);
+         EXPECT_NE(t.Root()->FindAnimation("later"), nullptr);
        }},
       {"act { type { setstring } ctrlpt { name { nosuch } } }", 0,
        {"错误: @控制点nosuch没有被预先定义. [ctrlpt]"}, nullptr},
@@ -186,7 +187,7 @@ TEST_F(ActionTest, Acts) {
       {"program { x = 2; }", 1, {},
        [](ActionTest& t) {
          EXPECT_EQ(t.Last().Type(), ACT_RUNPROGRAM);
-         EXPECT_EQ(t.Last().Dword(), (std::uintptr_t)t.root->userPrograms().At(t.root->userPrograms().Count() - 1));
+         EXPECT_EQ(t.Last().Dword(), (std::uintptr_t)t.Root()->userPrograms().At(t.Root()->userPrograms().Count() - 1));
        }},
       {"property { unnecessary } interval { 250 } act { type { setfog } }", 1, {},
        [](ActionTest& t) {
@@ -196,10 +197,10 @@ TEST_F(ActionTest, Acts) {
       {"property { necessary }", 1, {}, [](ActionTest& t) { EXPECT_EQ(t.Action()->Necessary(), 1); }},
       {"name { e } interval { x }", 1, {},
        [](ActionTest& t) {
-         ASSERT_EQ(t.root->variableLinks().Count(), 1);
-         auto* link = dynamic_cast<CVariableLink*>(t.root->variableLinks().At(0));
+         ASSERT_EQ(t.Root()->variableLinks().Count(), 1);
+         auto* link = dynamic_cast<CVariableLink*>(t.Root()->variableLinks().At(0));
          EXPECT_EQ(link->Kind(), 0x1000002);
-         EXPECT_EQ(link->Variable(), t.root->FindVariable("x"));
+         EXPECT_EQ(link->Variable(), t.Root()->FindVariable("x"));
          EXPECT_EQ(link->Target(), t.Action());
          // 0, then the animation's name (none here) and the event's, each with its length.
          EXPECT_EQ(link->RefData(), std::string("\0\0\0\0\1\0\0\0\0\2\0\0\0e\0", 15));
@@ -211,12 +212,12 @@ TEST_F(ActionTest, Acts) {
     SetUp();
     MakeNodes();
     ReadOutcome o = Read(
-        "script {\nint x\nctrlpt { name { c } field { /scene/a } }\n"
+        "script {\nint x\nint twice(int n) { return n * 2; }\nctrlpt { name { c } field { /scene/a } }\n"
         "trigger { name { t } action { " +
-        r.action + " } }\nint twice(int n) { return n * 2; }\n}\n");
+        r.action + " } }\n}\n");
     EXPECT_EQ(o.result, r.result) << Joined(o);
     std::vector<std::string> expected;
-    for (std::string m : r.messages) expected.push_back(m.replace(m.find('@'), 1, Where(4)));
+    for (std::string m : r.messages) expected.push_back(m.replace(m.find('@'), 1, Where(5)));
     EXPECT_EQ(o.messages, expected);
     ASSERT_NE(Action(), nullptr);
     if (r.check) r.check(*this);
@@ -287,7 +288,9 @@ TEST_F(QuickTest, Commands) {
       else EXPECT_FALSE(rec.Flags() & ACTF_HAS_BOOL);
     }
     EXPECT_EQ(StepAction(0)->Necessary(), r.necessary);
-    if (r.type == 20101) EXPECT_EQ(StepAction(0)->Actions().front().Int(), r.lives[0].second == 200 ? 100 : 50);
+    if (r.type == 20101) {
+      EXPECT_EQ(StepAction(0)->Actions().front().Int(), r.lives[0].second == 200 ? 100 : 50);
+    }
   }
 }
 

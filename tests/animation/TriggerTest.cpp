@@ -15,15 +15,16 @@ namespace {
 
 class TriggerTest : public ScriptTest {
  public:
-  std::string Where() { return "(" + dir.path() + "/main.scr) 第3行"; }
+  CSgModule* Root() { return root.get(); }
+  std::string Where() { return "(" + dir.path() + "/main.scr) 第4行"; }
   CSgTrigger* Trigger() { return dynamic_cast<CSgTrigger*>(root->reactions().Find("t")); }
 };
 
 TEST_F(TriggerTest, Blocks) {
   struct Row {
-    std::string trigger;  // a whole block on line 3
+    std::string trigger;  // a whole block on line 4
     int result;
-    std::vector<std::string> messages;  // '@' stands for "(file) 第3行"
+    std::vector<std::string> messages;  // '@' stands for "(file) 第4行"
     std::function<void(TriggerTest&)> check;
   };
   const std::vector<Row> rows = {
@@ -42,7 +43,7 @@ TEST_F(TriggerTest, Blocks) {
          EXPECT_EQ(timer->IsEnabled(), 0);
        }},
       {"trigger { name { t } check_coord { name { p } } }", 0, {"错误: @测点变量没有定义. [check_coord]"}, nullptr},
-      {"trigger { name { t } property { once, listen, local } id { 7 } colour { 1 } }", 1, {},
+      {"trigger { name { t } property { once, listen, local } id { 7 } coord { 1 } }", 1, {},
        [](TriggerTest& t) {
          EXPECT_EQ(t.Trigger()->Options(), CSgTrigger::OPT_ONCE | CSgTrigger::OPT_LISTEN | CSgTrigger::OPT_LOCAL);
          EXPECT_STREQ(t.Trigger()->IdsString(), "7");
@@ -53,7 +54,7 @@ TEST_F(TriggerTest, Blocks) {
          ASSERT_NE(at, nullptr);
          EXPECT_EQ(at->Wait(), 1);
          ASSERT_NE(at->PrevAnimation(), nullptr) << "made when not read yet";
-         EXPECT_EQ(at->PrevAnimation(), t.root->FindAnimation("opened"));
+         EXPECT_EQ(at->PrevAnimation(), t.Root()->FindAnimation("opened"));
          EXPECT_NE(at->Conditions(), nullptr);
        }},
       {"trigger { name { t } conditions { type { listPushBack(x, y) } } }", 1, {},
@@ -62,7 +63,7 @@ TEST_F(TriggerTest, Blocks) {
          ASSERT_NE(bind, nullptr);
          ASSERT_EQ(bind->ActionCount(), 1);
          EXPECT_EQ(bind->Actions()[0].Type(), ACT_RUNPROGRAM);
-         EXPECT_EQ(t.root->userPrograms().Count(), 1);
+         EXPECT_EQ(t.Root()->userPrograms().Count(), 1);
        }},
       {"trigger { name { t } action { act { type { exit } } } quick { \"hideprogress\" } }", 1, {},
        [](TriggerTest& t) {
@@ -76,7 +77,7 @@ TEST_F(TriggerTest, Blocks) {
     SCOPED_TRACE(r.trigger);
     TearDown();
     SetUp();
-    ReadOutcome o = Read("script {\nint x int y\n" + r.trigger + "\n}\n");
+    ReadOutcome o = Read("script {\nint x\nint y\n" + r.trigger + "\n}\n");
     EXPECT_EQ(o.result, r.result) << Joined(o);
     std::vector<std::string> expected;
     for (std::string m : r.messages) expected.push_back(m.replace(m.find('@'), 1, Where()));
@@ -97,9 +98,9 @@ TEST_F(TriggerTest, Ticks) {
   ReadOutcome o = Read("script {\ntick { action { act { type { exit } } } }\n}\n");
   EXPECT_EQ(o.result, 1) << Joined(o);
   ASSERT_EQ(root->tickActions().Count(), 1) << "no animation: the module's tick";
-  ReadOutcome bad = Read("script {\ntick { colour { 1 } }\n}\n");
+  ReadOutcome bad = Read("script {\ntick { coord { 1 } }\n}\n");
   EXPECT_EQ(bad.messages,
-            (std::vector<std::string>{"错误: (" + dir.path() + "/main.scr) 第2行无效关键字 'colour', 忽略. [colour]"}));
+            (std::vector<std::string>{"错误: (" + dir.path() + "/main.scr) 第2行无效关键字 'coord', 忽略. [coord]"}));
   ReadOutcome anim = Read("script {\ntick { animation { name { spin } } action { act { type { exit } } } }\n}\n");
   EXPECT_EQ(anim.result, 1) << Joined(anim);
   auto* spin = dynamic_cast<CAnimation*>(root->FindAnimation("spin"));

@@ -363,7 +363,8 @@ int CScrAct::ReadField(CScrStream* f, const char*) {
   // Annotation paths written with the retired folder level after them name the folder itself.
   if (size_t at = v.find("annotations/annotions"); at != std::string::npos) v.resize(at + 12);
   CSgModule* module = ScriptReader()->CurrentModule();
-  if (!v.empty() && v[0] == '*') {
+  if (v.empty()) return SCR_SUB_OK;  // names nothing
+  if (v[0] == '*') {
     const std::string path = v.substr(1);
     m_main->SetPathname(path.c_str());
     if (SgFieldExists(path.c_str()) == SG_NO_KEY)
@@ -373,10 +374,8 @@ int CScrAct::ReadField(CScrStream* f, const char*) {
     // type, which the record reads.
     ScrCompileContext c{ScriptReader(), f, nullptr, module, 0};
     auto e = ScrCompileExpression(c, v);
-    if (!e || !e->result) {
-      if (!e) return SCR_SUB_FAIL;  // reported (an empty text has no value and is passed over)
-      return SCR_SUB_OK;
-    }
+    if (!e) return SCR_SUB_FAIL;  // reported
+    if (!e->result) return SCR_SUB_OK;
     ScrActionList acts;
     ScrMakeActions(e.get(), acts);
     for (ActPrm* a : acts) m_records.push_back(a);
@@ -386,7 +385,7 @@ int CScrAct::ReadField(CScrStream* f, const char*) {
     copy->SetVariables({temp, e->result});
     m_records.push_back(copy);
     m_main->SetVariable(0, temp);
-  } else if (!v.empty()) {
+  } else {
     SGKEY key = SgFieldExists(v.c_str());
     if (key == SG_NO_KEY) {
       Report(ScrTextId::warn_node_created_at_runtime, f, {v, ScrGetCurKeyWord()});

@@ -6,6 +6,11 @@
 
 #include "reader/ScrObject.h"
 
+class CAnimation;
+class CTEvent;
+class CTEventActionEx;
+class CTEventController;
+
 class SCR_API CScrQuick : public CScrObject {
  public:
   explicit CScrQuick(CScriptReader* reader);
@@ -17,5 +22,8 @@ class SCR_API CScrQuick : public CScrObject {
   std::list<CKvoObject*>& Objects() { return m_objects; }
 
  private:
+  CTEventController* AddStep(CAnimation* anim, float start, float end, CTEvent* event);
+  CTEventActionEx* AddActionStep(CAnimation* anim, float start, float end);
+
   std::list<CKvoObject*> m_objects;
 };

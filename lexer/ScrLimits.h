@@ -41,6 +41,10 @@ constexpr int SCR_MAX_EXPRESSION_DEPTH = 200;   // nested sub-expressions in the
 // costs about 200 bytes, so the bound is some 20 MB.
 constexpr long long SCR_MAX_ARRAY_ELEMENTS = 100000;
 constexpr int SCR_MAX_ARRAY_DIMENSIONS = 255;
+// An action record holds at most this many node keys (a `fields` pattern may match a whole
+// scene) and this many values; further ones are passed over.
+constexpr int SCR_MAX_FIELD_KEYS = 1024;
+constexpr int SCR_MAX_ACT_VALUES = 1024;
 
 // --- amplification ---
 // One ReadXScript may read, in the files it includes and the script-function bodies it expands,

@@ -1,6 +1,8 @@
 // ActPrm records and the action-type table.
 #include "sg/Action.h"
 
+#include <unordered_map>
+
 // Both lookups expand the one table of sg/Action.h.
 const char* SgActionTypeName(int type) {
   switch (type) {
@@ -10,8 +12,30 @@ const char* SgActionTypeName(int type) {
     SG_ACTION_TYPES(SG_ACTION_TYPE_NAME)
 #undef SG_ACTION_TYPE_NAME
     default:
-      return nullptr;
+      break;
   }
+  // The dumps name every record: the first word of each number, hashed once.
+  static const std::unordered_map<int, const char*> kFirstWord = [] {
+    std::unordered_map<int, const char*> m;
+    int n = 0;
+    const SgActionWord* words = SgActionWords(&n);
+    for (int i = 0; i < n; ++i)
+      if (words[i].type != 0) m.emplace(words[i].type, words[i].word);  // emplace keeps the first
+    return m;
+  }();
+  auto it = kFirstWord.find(type);
+  return it == kFirstWord.end() ? nullptr : it->second;
+}
+
+// The vocabulary is one static array, expanded from the table once.
+const SgActionWord* SgActionWords(int* count) {
+  static const SgActionWord kWords[] = {
+#define SG_ACTION_WORD_ROW(word, type, b, str, group, special) {word, type, b, str, group, special},
+      SG_ACTION_WORDS(SG_ACTION_WORD_ROW)
+#undef SG_ACTION_WORD_ROW
+  };
+  if (count) *count = (int)(sizeof kWords / sizeof kWords[0]);
+  return kWords;
 }
 
 int SgActionIsExecutable(int type) {

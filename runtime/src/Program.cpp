@@ -544,9 +544,19 @@ int PostCommand(CSgFunction& self) {
   return SG_RUN_OK;
 }
 
+// bindTriggerToVariable(trigger, variable): the programs a trigger's conditions make so that the
+// trigger is looked at again when a variable its conditions read through a list or lock call
+// changes. The variable is untyped here (any variable binds); a host with a trigger scheduler
+// watches it; this runtime re-tests every trigger on each tick, so the call only checks its
+// arguments.
+int BindTriggerToVariable(CSgFunction& self) {
+  return self.Parameter(0) && self.Parameter(1) ? SG_RUN_OK : SG_RUN_ERROR;
+}
+
 const std::vector<SgBuiltin>& Builtins() {
   static const std::vector<SgBuiltin> all = {
       {"postCommand", "void", {{"id", "int"}, {"param", "int"}}, PostCommand},
+      {"bindTriggerToVariable", "void", {{"trigger", "string"}, {"variable", ""}}, BindTriggerToVariable},
   };
   return all;
 }

@@ -73,7 +73,188 @@ enum ESgActionType : int {
 #undef SG_ACTION_TYPE_ENUM
 };
 
-// The printable name of an action type; nullptr for a type not in the table.
+// The words scripts name action types by: X(word, type, fixed bool, fixed string, group,
+// special). Fixed bool: -1 none, 1 on, 0 off. Fixed string: "" none, "active" (the animations
+// playing) or "all". Group: "" or the substring every word of a contiguous group shares; a
+// lookup enters a group only when the word contains it, and a word that does contain it but
+// matches none of the group's words is taken without a type (scripts name many variants the
+// runtime has no number for, and those are passed over quietly). Special: SG_AW_*. Rows are in
+// lookup order: the first match wins, so a longer word stands before the rows it contains only
+// when an earlier group already decided it.
+enum : int {
+  SG_AW_NONE = 0,
+  SG_AW_SCENE_ROOT = 1,  // the key of the scene root
+  SG_AW_LONG_513 = 2,    // long parameter 513 (dragging with the left button)
+  SG_AW_CALL = 3,        // not a type: the act calls a script function
+};
+#define SG_ACTION_WORDS(X)                                                       \
+  /* windows, tested before everything else */                                 \
+  X("exit", 1, -1, "", "", 0) X("minimize", 2, -1, "", "", 0)                    \
+  X("minimizewindow", 2, -1, "", "", 0) X("maximize", 3, -1, "", "", 0)          \
+  X("maximizewindow", 3, -1, "", "", 0) X("restorewindow", 4, -1, "", "", 0)     \
+  /* scene nodes */                                                             \
+  X("begincapturescreen", 3301, -1, "", "", 0)                                   \
+  X("capturescreen", 3300, -1, "", "", 0)                                        \
+  X("endcapturescreen", 3302, -1, "", "", 0)                                     \
+  X("begintwinkle", 139, 1, "", "", 0) X("endtwinkle", 139, 0, "", "", 0)        \
+  X("zoomfield", 141, -1, "", "", 0) X("showfield", 101, 1, "", "", 0)           \
+  X("hidefield", 100, 0, "", "", 0) X("hidefieldlocal", 124, 0, "", "", 0)       \
+  X("showfieldlocal", 124, 1, "", "", 0) X("unloadfield", 123, -1, "", "", 0)    \
+  X("loadfield", 122, -1, "", "", 0) X("redrawfield", 105, -1, "", "", 0)        \
+  X("backupfield", 111, -1, "", "", 0) X("restorefield", 112, -1, "", "", 0)     \
+  X("hilightfield", 110, 1, "", "", 0) X("unhilightfield", 110, 0, "", "", 0)    \
+  X("releasefield", 108, -1, "", "", 0) X("flushfield", 120, -1, "", "", 0)      \
+  X("rotatefieldworld", 114, -1, "", "", 0)                                      \
+  X("rotatefieldlocal", 131, -1, "", "", 0)                                      \
+  X("movefieldlocal", 115, -1, "", "", 0) X("movefieldworld", 136, -1, "", "", 0) \
+  X("scalefield", 116, -1, "", "", 0) X("setfieldmatrix", 117, -1, "", "", 0)    \
+  X("setfieldposition", 134, -1, "", "", 0)                                      \
+  X("setfieldworldposition", 135, -1, "", "", 0)                                 \
+  X("hidefieldinviewport", 402, 0, "", "", 0)                                    \
+  X("showfieldinviewport", 402, 1, "", "", 0) X("graspfield", 138, -1, "", "", 0) \
+  /* controls and triggers */                                                   \
+  X("enablectrlpt", 10, 1, "", "", 0) X("disablectrlpt", 10, 0, "", "", 0)       \
+  X("lockctrlpt", 17, 1, "", "", 0) X("unlockctrlpt", 17, 0, "", "", 0)          \
+  X("unloadctrlpt", 15, 0, "", "", 0) X("loadctrlpt", 15, 1, "", "", 0)          \
+  X("unloadallctrlpt", 15, 0, "all", "", 0) X("loadallctrlpt", 15, 1, "all", "", 0) \
+  X("enablectrlptgroup", 11, 1, "", "", 0) X("disablectrlptgroup", 11, 0, "", "", 0) \
+  X("unloadctrlptgroup", 16, 0, "", "", 0) X("loadctrlptgroup", 16, 1, "", "", 0) \
+  X("enablemodelinduction", 13, 1, "", "", 0)                                    \
+  X("disablemodelinduction", 13, 0, "", "", 0)                                   \
+  X("enabletrigger", 2500, 1, "", "", 0) X("disabletrigger", 2500, 0, "", "", 0) \
+  X("enablealltriggers", 2500, 1, "all", "", 0)                                  \
+  X("disablealltriggers", 2500, 0, "all", "", 0)                                 \
+  /* display, files, animations, camera */                                      \
+  X("showall", 100, 1, "", "", 0) X("hideall", 100, 0, "", "", 0)                \
+  X("showfieldself", 124, 1, "", "", 0) X("showannotation", 102, 1, "", "", 0)   \
+  X("hideannotation", 102, 0, "", "", 0)                                         \
+  X("hideallannotations", 102, 0, "", "", SG_AW_SCENE_ROOT)                      \
+  X("unloadimage", 104, -1, "", "", 0) X("loadimage", 103, -1, "", "", 0)        \
+  X("unloadmodel", 2101, -1, "", "", 0) X("loadfile", 2100, -1, "", "", 0)       \
+  X("openfile", 2102, -1, "", "", 0) X("setconstant", 109, -1, "", "", 0)        \
+  X("settransparency", 107, -1, "", "", 0) X("setdisplaymode", 127, -1, "", "", 0) \
+  X("setgraspable", 133, -1, "", "", 0) X("setunpick", 137, -1, "", "", 0)       \
+  X("startanimation", 200, -1, "", "animation", 0)                               \
+  X("resetanimation", 201, -1, "", "animation", 0)                               \
+  X("stopanimation", 203, -1, "", "animation", 0)                                \
+  X("reverseanimation", 202, 1, "", "animation", 0)                              \
+  X("constantanimation", 208, 1, "", "animation", 0)                             \
+  X("continuousplayanimation", 209, 1, "", "animation", 0)                       \
+  X("pauseanimation", 205, -1, "", "animation", 0)                               \
+  X("pauseactiveanimations", 205, -1, "active", "animation", 0)                  \
+  X("continueanimation", 204, -1, "", "animation", 0)                            \
+  X("continueactiveanimations", 204, -1, "active", "animation", 0)               \
+  X("fastactiveanimations", 206, -1, "active", "animation", 0)                   \
+  X("slowactiveanimations", 207, -1, "active", "animation", 0)                   \
+  X("fastallanimations", 206, -1, "all", "animation", 0)                         \
+  X("slowallanimations", 207, -1, "all", "animation", 0)                         \
+  X("fastanimations", 206, -1, "", "animation", 0)                               \
+  X("slowanimations", 207, -1, "", "animation", 0)                               \
+  X("setallanimationsspeed", 210, -1, "all", "animation", 0)                     \
+  X("setanimationspeed", 210, -1, "", "animation", 0)                            \
+  X("unloadallanimations", 213, -1, "", "animation", 0)                          \
+  X("loadallanimations", 212, -1, "", "animation", 0)                            \
+  X("killparticle", 211, -1, "", "", 0) X("setcamera", 300, -1, "", "", 0)       \
+  X("moveforward", 301, -1, "", "", 0) X("turnaround", 302, -1, "", "", 0)       \
+  X("cameraaround", 305, -1, "", "", 0) X("setcameramaxlength", 304, -1, "", "", 0) \
+  X("placeguidecamera", 309, -1, "", "", 0) X("disablecamera", 307, 0, "", "", 0) \
+  X("enablecamera", 307, 1, "", "", 0) X("setstep", 303, -1, "", "", 0)          \
+  X("setsight", 308, -1, "", "", 0) X("enablelod", 406, -1, "", "", 0)           \
+  X("enablecameracollision", 306, 1, "", "", 0)                                  \
+  X("disablecameracollision", 306, 0, "", "", 0) X("intomodule", 3200, -1, "", "", 0) \
+  /* viewports, variables, environment, drawing, materials */                   \
+  X("setviewportposition", 400, -1, "", "viewport", 0)                           \
+  X("enableviewport", 401, 1, "", "viewport", 0)                                 \
+  X("disableviewport", 401, 0, "", "viewport", 0)                                \
+  X("activateviewport", 403, 1, "", "viewport", 0)                               \
+  X("inactivateviewport", 403, 0, "", "viewport", 0)                             \
+  X("setviewportblackwhite", 404, 1, "", "viewport", 0)                          \
+  X("setviewportreversecolor", 405, 1, "", "viewport", 0)                        \
+  X("setblackwhite", 404, 1, "", "", 0) X("setreversecolor", 405, 1, "", "", 0)  \
+  X("setvariable", 500, -1, "", "variable", 0)                                   \
+  X("addvariable", 501, -1, "", "variable", 0)                                   \
+  X("multiplyvariable", 502, -1, "", "variable", 0)                              \
+  X("modevariable", 503, -1, "", "variable", 0)                                  \
+  X("dividevariable", 504, -1, "", "variable", 0)                                \
+  X("constantvariable", 515, 1, "", "variable", 0)                               \
+  X("setstring", 600, -1, "", "", 0) X("settextcontent", 600, -1, "", "", 0)     \
+  X("setfog", 800, -1, "", "", 0) X("enablefog", 801, 1, "", "", 0)              \
+  X("setfovy", 900, -1, "", "", 0) X("setbackground", 1000, -1, "", "", 0)       \
+  X("showbackground", 1001, 1, "", "", 0) X("hidebackground", 1001, 0, "", "", 0) \
+  X("orbit", 1100, -1, "", "", 0) X("pan", 1101, -1, "", "", 0)                  \
+  X("pick", 1102, -1, "", "", 0) X("nooperator", 1103, -1, "", "", 0)            \
+  X("walk", 1104, -1, "", "", 0) X("grasp", 1105, -1, "", "", 0)                 \
+  X("loadsound", 701, -1, "", "", 0) X("unloadsound", 702, -1, "", "", 0)        \
+  X("loadavi", 703, -1, "", "", 0) X("unloadavi", 704, -1, "", "", 0)            \
+  X("setimageposition", 1200, -1, "", "", 0) X("settextposition", 1201, -1, "", "", 0) \
+  X("setbuttonposition", 1202, -1, "", "", 0) X("setimagesize", 1203, -1, "", "", 0) \
+  X("setimagerect", 1204, -1, "", "", 0) X("settexturename", 1300, -1, "", "", 0) \
+  X("settextureparam", 1301, -1, "", "", 0) X("setbox", 132, -1, "", "", 0)      \
+  X("rebuildbox", 142, -1, "", "", 0) X("restorestatus", 2800, -1, "", "", 0)    \
+  X("unloadstatus", 2802, -1, "", "", 0) X("loadstatus", 2801, -1, "", "", 0)    \
+  X("unloadallstatus", 2802, -1, "all", "", 0) X("loadallstatus", 2801, -1, "all", "", 0) \
+  X("recordenviroment", 2803, -1, "", "", 0) X("restoreenviroment", 2800, -1, "", "", 0) \
+  X("readenviroment", 2810, -1, "", "", 0) X("clearrecord", 2806, -1, "", "", 0) \
+  X("recordscene", 2804, -1, "", "", 0) X("replayscene", 2805, -1, "", "", 0)    \
+  X("recordcamera", 2807, -1, "", "", 0) X("previouscamera", 2808, -1, "", "", 0) \
+  X("nextcamera", 2809, -1, "", "", 0) X("createfield", 113, -1, "", "", 0)      \
+  X("drawline2d", 1400, -1, "", "", 0) X("drawpolyline2d", 1401, -1, "", "", 0)  \
+  X("drawrect2d", 1402, -1, "", "", 0) X("setdiffuse", 119, -1, "", "", 0)       \
+  X("setemission", 125, -1, "", "", 0) X("setambient", 130, -1, "", "", 0)       \
+  X("setspecular", 147, -1, "", "", 0) X("setcolor", 118, -1, "", "", 0)         \
+  X("settwoside", 128, 1, "", "", 0) X("setfront", 129, 1, "", "", 0)            \
+  /* devices, windows, pages, effects */                                        \
+  X("opendatabase", 2400, -1, "", "", 0)                                         \
+  X("enablemapping", 2401, 0, "", "", 0) /* inverted: the flag says "off" */     \
+  X("disablemapping", 2401, 1, "", "", 0) X("getdrawing", 2402, -1, "", "", 0)   \
+  X("mousemove", 3100, -1, "", "mouse", 0)                                       \
+  X("mousedrag", 3100, -1, "", "mouse", SG_AW_LONG_513)                          \
+  X("mouselbuttondown", 3101, -1, "", "mouse", 0)                                \
+  X("mouselbuttonup", 3102, -1, "", "mouse", 0)                                  \
+  X("mouselbuttondblclk", 3105, -1, "", "mouse", 0)                              \
+  X("resetvisited", 12, -1, "", "", 0) X("setvisited", 18, -1, "", "", 0)        \
+  X("setvolumn", 1500, -1, "", "", 0)                                            \
+  X("lightposition", 1600, -1, "", "light", 0)                                   \
+  X("lightdiffuse", 1601, -1, "", "light", 0)                                    \
+  X("pointlight", 1602, -1, "", "light", 0)                                      \
+  X("lightambient", 1603, -1, "", "light", 0)                                    \
+  X("lightspecular", 1604, -1, "", "light", 0)                                   \
+  X("cameralight", 1605, -1, "", "light", 0)                                     \
+  X("lightshadow", 1606, -1, "", "light", 0)                                     \
+  X("setpriority", 121, -1, "", "", 0) X("resetctrlpt", 14, -1, "", "", 0)       \
+  X("movieposition", 1700, -1, "", "movie", 0)                                   \
+  X("openmovie", 1701, -1, "", "movie", 0)                                       \
+  X("closemovie", 1702, -1, "", "movie", 0)                                      \
+  X("pausemovie", 1703, -1, "", "movie", 0)                                      \
+  X("playmovie", 1704, -1, "", "movie", 0)                                       \
+  X("command", 1800, -1, "", "", 0) X("plugincall", 1801, -1, "", "", 0)        \
+  X("message", 1900, -1, "", "", 0) X("updatewindow", 1901, -1, "", "", 0)       \
+  X("createwindow", 1902, -1, "", "", 0) X("showwindow", 1903, 1, "", "", 0)     \
+  X("hidewindow", 1903, 0, "", "", 0) X("execute", 2000, -1, "", "", 0)          \
+  X("showprogress", 20100, 1, "", "progress", 0)                                 \
+  X("hideprogress", 20100, 0, "", "progress", 0)                                 \
+  X("setprogress", 20101, -1, "", "progress", 0)                                 \
+  X("fadeinpage", 2200, -1, "", "page", 0)                                       \
+  X("fadeoutpage", 2201, -1, "", "page", 0)                                      \
+  X("switchtopage", 2202, -1, "", "page", 0)                                     \
+  X("enablecut_plane", 2600, 1, "", "", 0) X("disablecut_plane", 2600, 0, "", "", 0) \
+  X("enableshadow", 2601, 1, "", "", 0) X("disableshadow", 2601, 0, "", "", 0)   \
+  X("createpipe", 2700, -1, "", "", 0) X("createrope", 2701, -1, "", "", 0)      \
+  X("callfunction", 0, -1, "", "", SG_AW_CALL)
+
+struct SgActionWord {
+  const char* word;
+  int type;
+  int fixedBool;            // -1 none, else the bool the word implies
+  const char* fixedString;  // "" none
+  const char* group;        // "" outside a group
+  int special;              // SG_AW_*
+};
+// The rows of SG_ACTION_WORDS in order; *count receives how many.
+const SgActionWord* SgActionWords(int* count);
+
+// The printable name of an action type: the program types' own names, else the first word of
+// SG_ACTION_WORDS with that number; nullptr for a number neither knows.
 const char* SgActionTypeName(int type);
 // 1 when the VM executes actions of this type, else 0 (the VM counts and passes over them).
 int SgActionIsExecutable(int type);

@@ -254,8 +254,10 @@ int CScrAvi::ReadGif(CScrStream* f, const char*) {
 }
 
 void CScrAvi::Finish() {
-  if (m_key == SG_NO_KEY) m_key = SgOpenField("/scene/avi");
-  SgCloseField();
+  if (m_key == SG_NO_KEY) {
+    m_key = SgOpenField("/scene/avi");
+    SgCloseField();
+  }
   if (m_2d || !m_gif.empty()) MakeImageEvent();
   else MakeTextureEvent();
 }

@@ -232,4 +232,31 @@ TEST_F(EventTest, MediaAndEffects) {
   });
 }
 
+// A "2d" sequence places the numbered images there are, with their templates, hidden under the
+// node; it ends at the first missing number whatever the count says.
+TEST_F(EventTest, ImageSequences) {
+  dir.WriteBytes("img/f0.bmp", "BM");
+  dir.WriteBytes("img/f_templ0.bmp", "BM");
+  dir.WriteBytes("img/f1.bmp", "BM");
+  const std::string stem = dir.path() + "/img/f";
+  Run({
+      {"avi { field { /scene/a } path { " + stem + ".bmp } property { 2d } count { 1000000000 } }", 1, {},
+       [](EventTest& t) {
+         auto* e = t.As<CTEventAvi>();
+         ASSERT_NE(e, nullptr);
+         ASSERT_EQ(e->Keys().size(), 2u);
+         int visible = 1;
+         SgShowVisibilityByKey(e->Keys()[0], &visible);
+         EXPECT_EQ(visible, 0);
+         EXPECT_NE(SgFieldContents(e->Keys()[0], "mask"), nullptr);
+         EXPECT_EQ(SgFieldContents(e->Keys()[1], "mask"), nullptr);
+       }},
+      {"avi { path { " + stem + " } property { 2d } count { 3 } }", 1, {},
+       [](EventTest& t) {
+         EXPECT_TRUE(t.Event()->Keys().empty());
+         EXPECT_EQ(Utf8(SgGetErrorMessage()), "文件名错误!");
+       }},
+  });
+}
+
 }  // namespace

@@ -269,6 +269,7 @@ void CScrAvi::MakeTextureEvent() {
   e->SetTransparency(m_transparency);
   e->SetPath(m_path.c_str());
   e->SetCount(m_count[0], m_count[1]);
+  if (!m_mask.empty()) e->SetValues("mask", m_mask.data(), (int)m_mask.size());
   if (m_inMemory) e->LoadImageData();
 }
 
@@ -280,6 +281,7 @@ void CScrAvi::MakeImageEvent() {
   m_event = e;
   e->SetKey(m_key);
   e->SetImageFilePath(m_path.c_str());
+  if (!m_mask.empty()) e->SetValues("mask", m_mask.data(), (int)m_mask.size());
   if (!m_gif.empty()) {
     // The frames of a GIF are decoded when the event plays; the reader keeps the file.
     e->SetText("gif", m_gif.c_str());

@@ -211,11 +211,13 @@ TEST_F(EventTest, MediaAndEffects) {
          EXPECT_TRUE(t.Event()->Values("position").empty());
          EXPECT_TRUE(t.Event()->Values("positionTo").empty());
        }},
-      {"avi { field { /scene/a } path { img/f.bmp } property { 3d, onmemory } count { 4, 2 } }", 1, {},
+      {"avi { field { /scene/a } path { img/f.bmp } property { 3d, onmemory } count { 4, 2 } mask_int { 255, 0, 0 } }",
+       1, {},
        [](EventTest& t) {
          ASSERT_NE(t.As<CTEventTextureChange>(), nullptr);
          EXPECT_EQ(t.Event()->Values("count"), Floats({4, 2}));
          EXPECT_EQ(t.Event()->Int("loaded"), 1);
+         EXPECT_EQ(t.Event()->Values("mask"), Floats({1, 0, 0}));
        }},
       // the particle system and the soft surface keep every setting
       {"particle { name { p } count { 100 } painter { size { 2 } color { 1, 0, 0 } } free { field { /scene/a } } }", 1, {},

@@ -345,6 +345,22 @@ int SgSetTransformByKey(SGKEY key, const float m[16], int flag) {
   return 1;
 }
 
+void SgComputeMatrix3dIdentity(float m[16]) {
+  for (int i = 0; i < 16; ++i) m[i] = (i % 5 == 0) ? 1.0f : 0.0f;
+}
+
+int SgShowMaterialDiffuseByKey(SGKEY key, float rgba[4]) {
+  Node* n = S().Get(key);
+  if (!n || !rgba || !n->info.hasDiffuse) return 0;
+  std::memcpy(rgba, n->info.diffuse, sizeof n->info.diffuse);
+  return 1;
+}
+
+// Only diffuse colours are kept per node: the other channels are never known here.
+int SgShowMaterialAmbientByKey(SGKEY, float*) { return 0; }
+int SgShowMaterialSpecularByKey(SGKEY, float*) { return 0; }
+int SgShowMaterialEmissionByKey(SGKEY, float*) { return 0; }
+
 int SgShowTransformByKey(SGKEY key, float m[16]) {
   Node* n = S().Get(key);
   if (!n || !m) return 0;

@@ -40,6 +40,13 @@ int SgShowVisibilityByKey(SGKEY key, int* visible);
 int SgSetTransformByKey(SGKEY key, const float m[16], int flag);
 int SgShowTransformByKey(SGKEY key, float m[16]);  // identity until set
 int SgShowOwner(SGKEY key, SGKEY* owner);          // the parent node; the root has owner -1
+void SgComputeMatrix3dIdentity(float m[16]);
+// A node's material colour of one channel (red, green, blue, alpha); 0 when the key is unknown
+// or the node was given no colour of that channel (the scene keeps diffuse colours only).
+int SgShowMaterialDiffuseByKey(SGKEY key, float rgba[4]);
+int SgShowMaterialAmbientByKey(SGKEY key, float rgba[4]);
+int SgShowMaterialSpecularByKey(SGKEY key, float rgba[4]);
+int SgShowMaterialEmissionByKey(SGKEY key, float rgba[4]);
 // Bounded copy of the node's full path ("/scene/pump"); 0 when the key is unknown or the
 // buffer is too small (out then holds the cut path, always terminated when size > 0).
 int SgShowFieldPathName(SGKEY key, char* out, int size);

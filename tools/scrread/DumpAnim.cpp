@@ -375,6 +375,9 @@ class SvgWriter {
                tx + "\" y2=\"" + Px(top + h + 6) + "\" stroke=\"#202020\" stroke-width=\"1.5\"><title>" + Xml(m.title) +
                "</title></line>\n";
     }
+    if (r.acts.size() > kMaxMarks * 4)
+      kinds += (kinds.empty() ? "" : "; ") + std::to_string(r.acts.size()) + " action records, the first " +
+               std::to_string(kMaxMarks * 4) + " drawn";
     if (!kinds.empty())
       m_out += "<text x=\"" + Px(x + w + 6) + "\" y=\"" + Px(top + 10) + "\" font-size=\"10\" fill=\"#555555\">" +
                Xml(Cut(kinds, 120)) + "</text>\n";

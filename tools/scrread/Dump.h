@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "JsonWriter.h"
@@ -13,6 +15,7 @@
 class CSgModule;
 class CScriptReader;
 class CKvoObject;
+class CAnimation;
 
 // How deep modules within modules and objects printed in place within objects are followed.
 // Deeper parts are printed as a reference to their full name, so no input can exhaust the stack.
@@ -56,3 +59,39 @@ void WriteSceneJson(JsonWriter& w);
 std::string FileTree(const FileReport& report, int indent = 0);
 // The scene's background and rectangles as tree lines.
 std::string SceneTree();
+
+// --- animation views (DumpAnim.cpp, DumpDot.cpp) ---
+
+// Animations shown together under a title (a file's name when several files were read; "" for
+// none).
+struct AnimationGroup {
+  std::string title;
+  std::vector<const CAnimation*> animations;
+};
+
+// How many rows the timeline draws at most; the rest is left out with a note in the drawing.
+constexpr int SCRREAD_MAX_TIMELINE_ROWS = 2000;
+
+// The animation `utf8Name` names as seen from `root`: a qualified name ("valve:open") from the
+// root; a plain one in the root module first, then in each module below it, in the order of
+// the module tree. Null when none has that name.
+const CAnimation* FindAnimationForView(const CSgModule& root, const std::string& utf8Name);
+// The animations of `root` and of every module below it that are no other animation's
+// sub-animation, in the order of the module tree and of each module's list.
+std::vector<const CAnimation*> TopLevelAnimations(const CSgModule& root);
+// How long animations play, each on its own time axis (see DumpAnim.cpp for the rule),
+// remembered per animation: one shared by many parents is measured once.
+class AnimationDurations {
+ public:
+  double Of(const CAnimation& anim, int depth = 0);
+
+ private:
+  std::unordered_map<const CAnimation*, double> m_done;
+  std::unordered_set<const CAnimation*> m_open;  // being measured: the path from the top
+};
+double AnimationDuration(const CAnimation& anim);
+// The timeline of the groups as an SVG document (UTF-8).
+std::string DumpTimeline(const std::vector<AnimationGroup>& groups);
+// The animations of the groups as a Graphviz graph: each animation, its sub-animations and
+// the animations it refers to, its controllers, their events and the action records.
+std::string DumpAnimationDot(const std::vector<AnimationGroup>& groups);

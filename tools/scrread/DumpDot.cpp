@@ -3,11 +3,15 @@
 // every link an object's Describe lists (dashed for references, solid for objects held in
 // place). Node ids are n0, n1, ... in the order of the walk, so the same script gives the
 // same graph. Labels are escaped; objects only referred to get a node of their own (dotted).
+#include <cstdio>
 #include <unordered_map>
 
 #include "Dump.h"
 #include "PropertyCollector.h"
 #include "lexer/ScrEncoding.h"
+#include "lexer/ScrLimits.h"
+#include "sg/Animation.h"
+#include "sg/Event.h"
 #include "sg/Module.h"
 
 namespace {
@@ -146,6 +150,135 @@ class DotWriter {
   std::vector<const CKvoObject*> m_pending;  // every object given an id, in order
 };
 
+// The graph of one or more animations: what plays when each is started. An animation node
+// (rounded) leads to its controllers (one box each, with life and speed), each controller to
+// its events (an ellipse with the event's kind and main properties; an action event is a note
+// listing its records by type name), and the animation to its sub-animations (edges numbered
+// in playing order for serial play, marked "parallel" otherwise) and to the animation it
+// stands for (dashed, "reference"). Every animation is drawn once however often it is played;
+// a walk deeper than SCR_MAX_BLOCK_DEPTH stops at a dotted "..." node.
+class AnimDotWriter {
+ public:
+  static std::string Number(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+  }
+
+  std::string Write(const std::vector<AnimationGroup>& groups) {
+    m_out = "digraph animation {\n  graph [rankdir=LR, charset=\"UTF-8\"];\n  node [shape=box, fontsize=10];\n"
+            "  edge [fontsize=9];\n";
+    for (size_t i = 0; i < groups.size(); ++i) {
+      const bool cluster = groups.size() > 1 && !groups[i].title.empty();
+      if (cluster) m_out += "  subgraph cluster" + std::to_string(i) + " {\n  label=" + DotQuote(groups[i].title) + ";\n";
+      for (const CAnimation* a : groups[i].animations)
+        if (a) Animation(*a, 0);
+      if (cluster) m_out += "  }\n";
+    }
+    m_out += m_edges;
+    m_out += "}\n";
+    return m_out;
+  }
+
+ private:
+  std::string NewId(const char* prefix) { return prefix + std::to_string(m_count++); }
+
+  void Edge(const std::string& from, const std::string& to, const std::string& attrs) {
+    m_edges += "  " + from + " -> " + to + (attrs.empty() ? "" : " [" + attrs + "]") + ";\n";
+  }
+
+  // The node of an animation, drawn the first time it is met; returns its id.
+  std::string Animation(const CAnimation& a, int depth) {
+    if (auto it = m_ids.find(&a); it != m_ids.end()) return it->second;
+    const std::string id = NewId("a");
+    m_ids.emplace(&a, id);
+    const std::string name = ScrGbkToUtf8(a.Name());
+    std::string label = (name.empty() ? std::string("(unnamed)") : name) + "\n" +
+                        (a.m_playMode == CAnimation::PLAY_PARALLEL ? "parallel" : "serial") + ", duration " +
+                        Number(m_durations.Of(a));
+    if (a.Reverse()) label += "\nreversed";
+    if (a.SpeedFactor() != 1.0f) label += "\nspeedup " + Number(a.SpeedFactor());
+    if (*a.ReplaceString()) label += "\nreplace " + ScrGbkToUtf8(a.ReplaceString());
+    if (a.Adjusted()) label += "\ntime " + Number(a.AdjustTime());
+    m_out += "  " + id + " [label=" + DotQuote(label) + ", style=rounded];\n";
+    if (depth >= SCR_MAX_BLOCK_DEPTH) {
+      if (a.ControllerCount() || a.SubAnimationCount() || *a.ReferenceName()) {
+        const std::string more = NewId("x");
+        m_out += "  " + more + " [label=\"...\", style=dotted];\n";
+        Edge(id, more, "style=dotted");
+      }
+      return id;
+    }
+    for (int i = 0; i < a.ControllerCount(); ++i)
+      if (const CTEventController* c = a.Controller(i)) Edge(id, Controller(*c, i), "");
+    const bool parallel = a.m_playMode == CAnimation::PLAY_PARALLEL;
+    for (int i = 0; i < a.SubAnimationCount(); ++i)
+      if (const CAnimation* s = a.SubAnimation(i))
+        Edge(id, Animation(*s, depth + 1), "label=" + DotQuote(parallel ? "parallel" : std::to_string(i + 1)) + ", style=bold");
+    if (*a.ReferenceName()) {
+      const CAnimation* r = a.Module() ? dynamic_cast<const CAnimation*>(a.Module()->FindAnimation(a.ReferenceName())) : nullptr;
+      std::string to;
+      if (r) {
+        to = Animation(*r, depth + 1);
+      } else {
+        to = NewId("x");
+        m_out += "  " + to + " [label=" + DotQuote(ScrGbkToUtf8(a.ReferenceName()) + "\n(not found)") + ", style=dotted];\n";
+      }
+      Edge(id, to, "label=\"reference\", style=dashed");
+    }
+    return id;
+  }
+
+  std::string Controller(const CTEventController& c, int index) {
+    const std::string id = NewId("c");
+    std::string label = "controller " + std::to_string(index + 1) + "\nlife " + Number(c.LifeStart()) + " .. " +
+                        Number(c.LifeEnd());
+    if (c.Speed() != 1.0f) label += "\nspeed " + Number(c.Speed());
+    m_out += "  " + id + " [label=" + DotQuote(label) + "];\n";
+    for (int i = 0; i < c.EventCount(); ++i)
+      if (const CTEvent* e = c.Event(i)) Edge(id, Event(*e), "");
+    return id;
+  }
+
+  // An event: its kind and name, then its main properties; an action event lists its records.
+  std::string Event(const CTEvent& e) {
+    const std::string id = NewId("e");
+    std::string label = e.EventKind();
+    if (*e.Name()) label += " " + ScrGbkToUtf8(e.Name());
+    const auto* act = dynamic_cast<const CTEventActionEx*>(&e);
+    PropertyCollector c;
+    e.Describe(c);
+    size_t shown = 0;
+    for (const CollectedProperty& p : c.properties) {
+      if (p.key == "event" || (act && p.key == "actions")) continue;
+      if (shown++ == kLabelProperties) {
+        label += "\n...";
+        break;
+      }
+      label += "\n" + p.key + " = " + Shorten(p.value, kLabelValueMax);
+    }
+    if (act) {
+      size_t n = 0;
+      for (const ActPrm& rec : act->Actions()) {
+        if (n++ == kLabelRecords) {
+          label += "\n... " + std::to_string(act->Actions().size() - kLabelRecords) + " more";
+          break;
+        }
+        label += "\n" + std::to_string(n) + ". " + Shorten(ScrGbkToUtf8(SgActionText(rec)), kLabelValueMax * 2);
+      }
+    }
+    m_out += "  " + id + " [label=" + DotQuote(label) + ", shape=" + (act ? "note" : "ellipse") + "];\n";
+    return id;
+  }
+
+  // Most records an action's note lists.
+  static constexpr size_t kLabelRecords = 24;
+  std::string m_out, m_edges;
+  std::unordered_map<const CAnimation*, std::string> m_ids;
+  AnimationDurations m_durations;
+  size_t m_count = 0;
+};
+
 }  // namespace
 
 std::string DumpDot(const std::vector<FileReport>& reports, const RootList& roots) {
@@ -155,3 +288,5 @@ std::string DumpDot(const std::vector<FileReport>& reports, const RootList& root
 }
 
 std::string DumpDot(const CSgModule& root) { return DotWriter().Write({&root}, {}); }
+
+std::string DumpAnimationDot(const std::vector<AnimationGroup>& groups) { return AnimDotWriter().Write(groups); }

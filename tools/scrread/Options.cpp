@@ -16,6 +16,7 @@ bool ApplyDump(Options& o, const std::string& v) {
   else if (v == "tree") o.dump = DumpKind::Tree;
   else if (v == "json") o.dump = DumpKind::Json;
   else if (v == "dot") o.dump = DumpKind::Dot;
+  else if (v == "timeline") o.dump = DumpKind::Timeline;
   else return false;
   return true;
 }
@@ -80,6 +81,11 @@ bool ApplyModule(Options& o, const std::string& v) {
   return !v.empty() && v.find(':') == std::string::npos;
 }
 
+bool ApplyAnim(Options& o, const std::string& v) {
+  o.anim = v;
+  return !v.empty();
+}
+
 bool ApplyMaxSteps(Options& o, const std::string& v) {
   if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 18) return false;
   o.maxSteps = std::stoll(v);
@@ -87,7 +93,8 @@ bool ApplyMaxSteps(Options& o, const std::string& v) {
 }
 
 const ValueOption kValueOptions[] = {
-    {"--dump", ApplyDump, "none, tree, json or dot"},
+    {"--dump", ApplyDump, "none, tree, json, dot or timeline"},
+    {"--anim", ApplyAnim, "an animation name"},
     {"--format", ApplyFormat, "gcc, pretty, json, sarif or raw"},
     {"--encoding", ApplyEncoding, "auto, gbk or utf-8"},
     {"--color", ApplyColor, "auto, always or never"},
@@ -181,6 +188,11 @@ bool ParseOptions(int argc, const char* const* argv, Options& opts, std::string&
     error = "no input files";
     return false;
   }
+  // The other dumps list every object; only the animation views narrow to one animation.
+  if (!opts.anim.empty() && opts.dump != DumpKind::Dot && opts.dump != DumpKind::Timeline) {
+    error = "option '--anim' needs '--dump dot' or '--dump timeline'";
+    return false;
+  }
   return true;
 }
 
@@ -198,7 +210,11 @@ const char* UsageText() {
          "           the root module's variables (with --dump, the dump after the run)\n"
          "\n"
          "Options:\n"
-         "  --dump none|tree|json|dot   print what was built on standard output (default none)\n"
+         "  --dump none|tree|json|dot|timeline\n"
+         "                              print what was built on standard output (default none;\n"
+         "                              timeline: the animations on a time axis, as SVG)\n"
+         "  --anim NAME                 with --dump dot or timeline: that animation alone, with\n"
+         "                              its sub-animations, controllers, events and actions\n"
          "  --format gcc|pretty|json|sarif|raw\n"
          "                              how diagnostics are printed on standard error (default:\n"
          "                              pretty on a terminal, with the line and a caret; else gcc;\n"

@@ -7,7 +7,7 @@
 #include "lexer/ScrEncoding.h"
 
 enum class Command { Read, Check, Run };
-enum class DumpKind { None, Tree, Json, Dot };
+enum class DumpKind { None, Tree, Json, Dot, Timeline };
 enum class DiagFormat { Auto, Gcc, Pretty, Json, Sarif, Raw };
 enum class ColorMode { Auto, Always, Never };
 
@@ -20,6 +20,7 @@ struct Options {
   std::string workdir;   // empty: the reader's default
   std::string trace;     // empty: no line trace
   std::string module = "main";
+  std::string anim;  // --anim: the dot and timeline dumps show this animation alone (UTF-8)
   long long maxSteps = -1;  // run: the VM's step budget per program (-1: the VM's default, 0: none)
   bool quiet = false;
   bool all = false;  // also the messages the first-error rule holds back

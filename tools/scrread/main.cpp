@@ -379,11 +379,33 @@ int main(int argc, char** argv) {
     }
   }
 
-  switch (opts.dump) {
+  // The animation views: with --anim, the animation of that name in each file that has one;
+  // without, the timeline shows every top-level animation. A name no file has is a usage error.
+  std::vector<AnimationGroup> animations;
+  bool animMissing = false;
+  if (opts.dump == DumpKind::Timeline || !opts.anim.empty()) {
+    for (size_t i = 0; i < roots.size(); ++i) {
+      AnimationGroup g;
+      if (roots.size() > 1 && i < reports.size()) g.title = reports[i].shown;
+      if (opts.anim.empty()) g.animations = TopLevelAnimations(*roots[i]);
+      else if (const CAnimation* a = FindAnimationForView(*roots[i], opts.anim)) g.animations.push_back(a);
+      if (opts.anim.empty() || !g.animations.empty()) animations.push_back(std::move(g));
+    }
+    if (!opts.anim.empty() && animations.empty()) {
+      animMissing = true;
+      std::fprintf(stderr, "scrread: error: no animation named '%s'\n", opts.anim.c_str());
+    }
+  }
+
+  switch (animMissing ? DumpKind::None : opts.dump) {
     case DumpKind::None: break;
     case DumpKind::Json: std::fputs(DumpJson(reports, roots, opts.all).c_str(), stdout); break;
     case DumpKind::Tree: std::fputs(DumpTree(reports, roots).c_str(), stdout); break;
-    case DumpKind::Dot: std::fputs(DumpDot(reports, roots).c_str(), stdout); break;
+    case DumpKind::Dot:
+      if (opts.anim.empty()) std::fputs(DumpDot(reports, roots).c_str(), stdout);
+      else std::fputs(DumpAnimationDot(animations).c_str(), stdout);
+      break;
+    case DumpKind::Timeline: std::fputs(DumpTimeline(animations).c_str(), stdout); break;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "scrread: error: cannot write standard output\n");
@@ -395,7 +417,7 @@ int main(int argc, char** argv) {
   roots.clear();
   if (!opts.trace.empty()) SgSetTraceTarget(nullptr, 0);
 
-  if (ioError) return kExitUsage;
+  if (ioError || animMissing) return kExitUsage;
   if (runFailed) return kExitScriptErrors;
   for (const FileReport& r : reports) {
     if (r.result == 0) return kExitScriptErrors;

@@ -165,6 +165,12 @@ int CScrRepeat::ReadCounter(CScrStream* f, const char*) {
   m_end = values[1];
   m_step = values[2];
   m_float = (counter->VarType() & ~SGVT_ARRAY) == SGVT_FLOAT;
+  // Checked here, where the counter is written: one that never ends is not kept.
+  m_iterations = Iterations(f);
+  if (m_iterations < 0) {
+    m_counter = nullptr;
+    return SCR_SUB_FAIL;
+  }
   return SCR_SUB_OK;
 }
 
@@ -324,11 +330,13 @@ void CScrRepeat::UnrollActions(long long n) {
 void CScrRepeat::Finish() {
   long long n = -1;
   if (m_counter) {
-    n = Iterations(nullptr);
     // Each iteration copies the body's records (and one assignment), or plays the body once.
+    n = m_iterations;
     const long long copies = m_actionMode ? n * (m_action->ActionCount() + 1) : n;
-    if (n >= 0 && !ScriptReader()->ChargeRepeat(copies, nullptr)) n = -1;
-    if (n < 0) m_result = 0;
+    if (!ScriptReader()->ChargeRepeat(copies, nullptr)) {
+      n = -1;
+      m_result = 0;
+    }
   }
   if (m_actionMode) {
     if (n >= 0) UnrollActions(n);

@@ -72,5 +72,6 @@ class SCR_API CScrRepeat : public CScrObject {
   CSgVariable* m_end = nullptr;
   CSgVariable* m_step = nullptr;
   bool m_float = false;  // the loop runs in floating point (a float counter)
+  long long m_iterations = 0;  // how often the body runs (checked with the counter)
   int m_result = 1;      // 0 once the close found the counter unusable
 };

@@ -13,10 +13,12 @@ namespace {
 
 class AnimationTest : public ScriptTest {
  public:
+  // By the name as written here (names are GBK in the module).
   CAnimation* Anim(const char* name, CSgModule* m = nullptr) {
-    return dynamic_cast<CAnimation*>((m ? m : root.get())->FindAnimationLocal(name));
+    return dynamic_cast<CAnimation*>((m ? m : root.get())->FindAnimationLocal(Gbk(name).c_str()));
   }
   CSgModule* Module(const char* name) { return root->FindChild(name); }
+  CSgModule* Root() { return root.get(); }
   int AnimCount(CSgModule* m = nullptr) { return (m ? m : root.get())->animations().Count(); }
 };
 
@@ -37,8 +39,8 @@ TEST_F(AnimationTest, Blocks) {
       {"animation { animation { } }", 1, {}, [](AnimationTest& t) {
          ASSERT_EQ(t.AnimCount(), 2);
          ASSERT_NE(t.Anim("animation"), nullptr);
-         EXPECT_EQ(t.Anim("animation")->SubAnimationCount(), 0) << "the parent is filed after its child";
-         EXPECT_EQ(t.Anim("animation_1")->SubAnimation(0), t.Anim("animation"));
+         ASSERT_EQ(t.Anim("animation")->SubAnimationCount(), 1);
+         EXPECT_EQ(t.Anim("animation")->SubAnimation(0), t.Anim("animation_1"));
        }},
       {"animation { name { a } id { first } } animation { name { a } property { parallel } }", 1, {},
        [](AnimationTest& t) {
@@ -103,11 +105,11 @@ TEST_F(AnimationTest, Blocks) {
          ASSERT_NE(t.Anim("v#real"), nullptr);
          EXPECT_EQ(t.Anim("v#real")->m_virtualDecl, decl);
        }},
-      {"define { G 7 } int lo animation { name { a } group { G } from { lo } to { 0X10 } }", 1, {},
+      {"define { G 7 }\nint lo\nanimation { name { a } group { G } from { lo } to { 0X10 } }", 1, {},
        [](AnimationTest& t) {
          CAnimation* a = t.Anim("a");
          EXPECT_EQ(a->m_group, 7);
-         EXPECT_EQ(a->m_from, t.root->FindVariable("lo"));
+         EXPECT_EQ(a->m_from, t.Root()->FindVariable("lo"));
          ASSERT_NE(a->m_to, nullptr);
          EXPECT_EQ(a->m_to->GetInt(), 16) << "a literal becomes a new variable";
        }},
@@ -121,11 +123,11 @@ TEST_F(AnimationTest, Blocks) {
          EXPECT_EQ(a->SubAnimation(1), t.Anim("s1")) << "re-opened: played again, filed once";
          EXPECT_NE(t.Anim("s2"), nullptr);
        }},
-      {"int x animation { name { a } id { 阀门 } program { x = 3 } }", 1, {}, [](AnimationTest& t) {
+      {"int x\nanimation { name { a } id { 阀门 } program { x = 3 } }", 1, {}, [](AnimationTest& t) {
          EXPECT_STREQ(t.Anim("a")->IdsString(), "\xb7\xa7\xc3\xc5");  // GBK, as read
          EXPECT_NE(t.Anim("a")->InitProgram(), nullptr);
        }},
-      {"animation { name { a } colour { red } }", 1, {"无效关键字 'colour'"}, nullptr},
+      {"animation { name { a } bitmap { x.bmp } }", 1, {"无效关键字 'bitmap'"}, nullptr},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.script);

@@ -20,6 +20,7 @@ class ReactionTest : public ScriptTest {
     return c ? c->Reaction(0) : nullptr;
   }
   CSgConditions* Conditions() { return Reaction() ? Reaction()->Conditions() : nullptr; }
+  CSgModule* Root() { return root.get(); }
 };
 
 TEST_F(ReactionTest, EventTypeWords) {
@@ -52,11 +53,11 @@ TEST_F(ReactionTest, Blocks) {
        0, 1, {}, [](ReactionTest& t) {
          const auto& bound = t.Reaction()->Animations();
          ASSERT_EQ(bound.size(), 3u);
-         EXPECT_EQ(bound[0].animation, t.root->FindAnimationLocal("a"));
+         EXPECT_EQ(bound[0].animation, t.Root()->FindAnimationLocal("a"));
          EXPECT_EQ(bound[0].type, SG_REACT_KEYDOWN);
          EXPECT_EQ(bound[1].type, SG_REACT_KEYUP);
          EXPECT_EQ(bound[2].animation, bound[0].animation) << "re-opened, bound again";
-         EXPECT_EQ(t.root->animations().Count(), 2);
+         EXPECT_EQ(t.Root()->animations().Count(), 2);
          EXPECT_NE(t.Reaction()->GetAction(SG_REACT_KEYUP), nullptr);
          EXPECT_EQ(t.Reaction()->GetAction(SG_REACT_LBUTTONUP), nullptr);
        }},

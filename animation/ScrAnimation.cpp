@@ -147,9 +147,26 @@ void ScrNameAnimationUniquely(CScriptReader* reader, CAnimation* anim) {
       if (a != anim && n == a->Name()) return true;
     return false;
   };
-  std::string candidate = base;
-  for (int i = 1; taken(candidate); ++i) candidate = base + "_" + std::to_string(i);
-  anim->SetName(candidate.c_str());
+  auto numbered = [&](long long i) { return base + "_" + std::to_string(i); };
+  if (!taken(base)) {
+    anim->SetName(base.c_str());
+    return;
+  }
+  // The numbered names are taken from 1 upwards as animations are made, so the first free one
+  // is found by doubling and then halving (lo taken or 0, hi free): a few lookups, where trying
+  // 1, 2, 3, ... in turn would make the n-th default name cost n lookups. Whatever the names
+  // taken, hi is always one that was found free.
+  long long lo = 0, hi = 1;
+  while (taken(numbered(hi))) {
+    lo = hi;
+    hi *= 2;
+  }
+  while (hi - lo > 1) {
+    const long long mid = lo + (hi - lo) / 2;
+    if (taken(numbered(mid))) lo = mid;
+    else hi = mid;
+  }
+  anim->SetName(numbered(hi).c_str());
 }
 
 CAnimation* ScrNewAnimation(CScriptReader* reader) {

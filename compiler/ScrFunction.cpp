@@ -2,6 +2,14 @@
 
 #include "declarations/ScrVariable.h"
 
+#include "animation/ScrAction.h"
+#include "animation/ScrAnimation.h"
+#include "animation/ScrRepeat.h"
+#include "animation/ScrTrigger.h"
+#include "sg/Action.h"
+#include "sg/Animation.h"
+#include "sg/Event.h"
+
 #include <cstring>
 #include <memory>
 
@@ -219,11 +227,19 @@ int CScrFunction::Read(CScrStream* f) {
       CScrVariable v(ScriptReader());
       if (!ReadNested(v, f)) return 0;
       if (CKvoObject* o = v.TakeObject()) m_objects.push_back(o);
+    } else if (tok == "animation") {
+      if (!ReadAnimation(f)) return 0;
+    } else if (tok == "act") {
+      if (!ReadAct(f, tok)) return 0;
+    } else if (tok == "repeat") {
+      if (!ReadRepeat(f)) return 0;
+    } else if (tok == "trigger") {
+      if (!ReadTrigger(f)) return 0;
     } else if (r && ScrIsCallShaped(tok.c_str()) && !ScrStartsWithFunctionType(tok)) {
-      if (!ScrDefineOrCallFunction(ScriptReader(), f, tok, &m_filed, false)) return 0;
+      if (!ScrDefineOrCallFunction(ScriptReader(), f, ScrCallToken(tok.c_str()), &m_filed, false, m_records))
+        return 0;
     } else if (r) {
-      // Animations, variables and actions in a body are read by their own readers; any other
-      // word is reported and its block skipped, never dropped silently.
+      // Any other word is reported and its block skipped, never dropped silently.
       ReportInvalidKeyword(f, tok.c_str());
       SkipBlock(f);
     } else {
@@ -231,4 +247,46 @@ int CScrFunction::Read(CScrStream* f) {
       return 0;
     }
   }
+}
+
+// animation { ... }: a new animation is handed to the caller (which files it and, inside an
+// animation, plays it as a sub-animation); one re-opened by name is already where it belongs.
+int CScrFunction::ReadAnimation(CScrStream* f) {
+  CScrAnimation a(ScriptReader());
+  const long saved = CScrAnimation::m_totalTick;
+  const int ok = ReadNested(a, f);
+  CScrAnimation::m_totalTick = saved;
+  if (CKvoObject* o = a.TakeObject()) m_objects.push_back(o);
+  return ok;
+}
+
+// act { ... }: its records go to the action that called the function.
+int CScrFunction::ReadAct(CScrStream* f, const std::string& tok) {
+  if (!m_records) {
+    ReportInvalidKeyword(f, tok.c_str());
+    SkipBlock(f);
+    return 1;
+  }
+  CScrAct act(ScriptReader());
+  const int ok = ReadNested(act, f);
+  m_records->splice(m_records->end(), act.Records());
+  return ok;
+}
+
+// repeat { ... }: an animation for the caller, or, unrolled acts, records for the action.
+int CScrFunction::ReadRepeat(CScrStream* f) {
+  CScrRepeat rep(ScriptReader());
+  const int ok = ReadNested(rep, f);
+  if (CAnimation* a = rep.TakeAnimation()) m_objects.push_back(a);
+  if (rep.IsActionMode() && m_records && rep.ActionEvent())
+    for (const ActPrm& rec : rep.ActionEvent()->Actions()) m_records->push_back(new ActPrm(rec));
+  return ok;
+}
+
+// trigger { ... }: filed by the caller with the module.
+int CScrFunction::ReadTrigger(CScrStream* f) {
+  CScrTrigger t(ScriptReader(), 0);
+  const int ok = ReadNested(t, f);
+  if (CKvoObject* o = t.TakeObject()) m_objects.push_back(o);
+  return ok;
 }

@@ -10,6 +10,7 @@
 // stack).
 #pragma once
 
+#include <list>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "lexer/ScrFunctionRecord.h"
 #include "reader/ScrObject.h"
 
+class ActPrm;
 class CSgModule;
 class CKvoObject;
 
@@ -58,8 +60,17 @@ class SCR_API CScrFunction : public CScrObject {
   std::vector<CKvoObject*>& Objects() { return m_objects; }
   // Objects that calls inside the body created and already filed (not owned; for the caller's list).
   const std::vector<CKvoObject*>& Filed() const { return m_filed; }
+  // Where the records of the body's `act` blocks (and of repeats of acts) go; the caller owns
+  // them. Without it (a call outside any action) an `act` is reported and skipped.
+  void SetRecords(std::list<ActPrm*>* records) { m_records = records; }
 
  private:
+  int ReadAnimation(CScrStream* f);
+  int ReadAct(CScrStream* f, const std::string& tok);
+  int ReadRepeat(CScrStream* f);
+  int ReadTrigger(CScrStream* f);
+
+  std::list<ActPrm*>* m_records = nullptr;
   std::vector<CKvoObject*> m_objects;
   std::vector<CKvoObject*> m_filed;
 };

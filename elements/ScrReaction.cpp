@@ -3,12 +3,17 @@
 
 #include <vector>
 
+#include "animation/ScrAction.h"
+#include "animation/ScrAnimation.h"
+#include "animation/ScrQuick.h"
 #include "compiler/ScrStrings.h"
 #include "elements/ScrCtrlpt.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrValues.h"
 #include "reader/ScriptReader.h"
+#include "sg/Animation.h"
 #include "sg/Control.h"
+#include "sg/Event.h"
 #include "sg/Gfx.h"
 #include "sg/Module.h"
 #include "sg/Program.h"
@@ -46,9 +51,9 @@ int CScrReaction::ReadSubKeyword(CScrStream* f, const char* kw) {
       {"conditions", &CScrReaction::ReadConditions},
       {"type", &CScrReaction::ReadType},
       {"property", &CScrReaction::ReadProperty},
-      {"animation", &CScrReaction::ReadNotYetReadable},
-      {"quick", &CScrReaction::ReadNotYetReadable},
-      {"action", &CScrReaction::ReadNotYetReadable},
+      {"animation", &CScrReaction::ReadAnimation},
+      {"quick", &CScrReaction::ReadQuick},
+      {"action", &CScrReaction::ReadAction},
   };
   return kSubs.Dispatch(this, f, kw);
 }
@@ -58,9 +63,43 @@ int CScrReaction::UnknownSubKeyword(CScrStream* f, const char* kw) {
   return SCR_SUB_OK;
 }
 
-int CScrReaction::ReadNotYetReadable(CScrStream* f, const char* kw) {
-  ReportInvalidKeyword(f, kw);
-  SkipBlock(f);
+// animation { ... }: played on the current event type; filed with the module when new.
+int CScrReaction::ReadAnimation(CScrStream* f, const char*) {
+  CScrAnimation a(ScriptReader());
+  const int ok = ReadNested(a, f);
+  CAnimation* anim = a.Animation();
+  if (a.IsNew()) {
+    CKvoObject* o = a.TakeObject();
+    if (!ScriptReader()->AddObject(o)) {
+      delete o;
+      anim = nullptr;
+    }
+  }
+  m_reaction->AddAnimation(anim, m_type);
+  return ok ? SCR_SUB_OK : SCR_SUB_STOP;
+}
+
+// quick { command }: everything it made is filed; its animations play on the current type.
+int CScrReaction::ReadQuick(CScrStream* f, const char*) {
+  CScrQuick q(ScriptReader());
+  const int ok = ReadNested(q, f);
+  std::vector<CKvoObject*> animations;
+  for (CKvoObject* o : q.Objects())
+    if (o->TypeCode() == SGT_ANIMATION) animations.push_back(o);
+  ScrFileObjects(ScriptReader(), q.Objects());  // an animation is always taken
+  for (CKvoObject* a : animations) m_reaction->AddAnimation(a, m_type);
+  return ok ? SCR_SUB_OK : SCR_SUB_STOP;
+}
+
+// action { ... }: one per event type; a second one for the same type fails the reaction.
+int CScrReaction::ReadAction(CScrStream* f, const char*) {
+  CScrAction a(ScriptReader());
+  if (!ReadNested(a, f)) return SCR_SUB_STOP;
+  if (m_reaction->GetAction(m_type)) {
+    Report(ScrTextId::err_action_type_duplicate, f);
+    return SCR_SUB_STOP;
+  }
+  m_reaction->SetAction(a.TakeActionEvent(), m_type);
   return SCR_SUB_OK;
 }
 

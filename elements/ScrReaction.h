@@ -48,9 +48,9 @@ class CScrReaction : public CScrObject {
   int ReadConditions(CScrStream* f, const char*);
   int ReadType(CScrStream* f, const char*);
   int ReadProperty(CScrStream* f, const char*);
-  // animation, quick, action: their readers are not part of this build; the one place that
-  // reports and skips them.
-  int ReadNotYetReadable(CScrStream* f, const char* kw);
+  int ReadAnimation(CScrStream* f, const char*);
+  int ReadQuick(CScrStream* f, const char*);
+  int ReadAction(CScrStream* f, const char*);
 
   std::unique_ptr<CSgReaction> m_reaction;
   int m_type = 1;  // lbuttonup until a `type` says otherwise

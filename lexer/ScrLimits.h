@@ -31,6 +31,10 @@ constexpr int SCR_MAX_BLOCK_DEPTH = 200;        // nested keyword readers (modul
 constexpr int SCR_MAX_INCLUDE_DEPTH = 100;      // include within include
 constexpr int SCR_MAX_EXPANSION_DEPTH = 200;    // script function expanded within an expansion
 constexpr int SCR_MAX_REPEAT_UNROLL = 100000;   // iterations a repeat block may unroll
+// A repeat unrolls into plain copies of its body, so the copies one read makes are bounded
+// together as well: each iteration counts once per record it copies (acts) or once (animations).
+// Ten repeats of the largest size fill the allowance; a script that unrolls more is a runaway.
+constexpr long long SCR_MAX_REPEAT_UNROLL_PER_READ = 1000000;
 constexpr int SCR_MAX_EXPRESSION_DEPTH = 200;   // nested sub-expressions in the compiler
 
 // --- sizes a script asks for ---

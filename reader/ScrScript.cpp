@@ -643,7 +643,6 @@ int ScrReadModuleBlock(CScriptReader* reader, CScrStream* f, const std::string& 
 int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::string& token,
                             std::vector<CKvoObject*>* objects, bool bMayDefine,
                             std::list<ActPrm*>* records) {
-  (void)records;  // not yet: bodies with acts
   auto rec = std::make_shared<SCRFUNCTION>();
   rec->module = reader->CurrentModule();
   rec->instance = 0;
@@ -713,6 +712,7 @@ int ScrDefineOrCallFunction(CScriptReader* reader, CScrStream* f, const std::str
   int result;
   {
     CScrFunction expansion(reader);
+    expansion.SetRecords(records);  // the acts of a body called from an action
     result = expansion.Read(&body);
     // What the body's readers created is filed here, once; calls inside the body filed theirs.
     for (CKvoObject* o : expansion.Objects()) {

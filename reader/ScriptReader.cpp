@@ -129,6 +129,7 @@ int CScriptReader::ReadStream(CScrStream* f, const char* name, int bLoadModel, i
     m_ownBudget.limit = std::max<long long>(SCR_EXPANDED_TEXT_MIN, size * SCR_EXPANDED_TEXT_FACTOR);
     m_ownBudget.used = 0;
     m_ownBudget.arrayElements = 0;
+    m_ownBudget.repeatCopies = 0;
   }
 
   ScrSetCurrentReader(this);
@@ -207,6 +208,17 @@ int CScriptReader::ChargeArray(const std::string& name, const int* dims, int ndi
     return 0;
   }
   b.arrayElements += elements;
+  return 1;
+}
+
+int CScriptReader::ChargeRepeat(long long copies, CScrStream* f) {
+  ScrReadBudget& b = Budget();
+  // Both sides stay far below overflow: copies is bounded by the caller's per-repeat limit.
+  if (copies < 0 || b.repeatCopies + copies > SCR_MAX_REPEAT_UNROLL_PER_READ) {
+    Report(ScrTextId::err_repeat_read_too_long, f, {SCR_MAX_REPEAT_UNROLL_PER_READ, ScrGetCurKeyWord()});
+    return 0;
+  }
+  b.repeatCopies += copies;
   return 1;
 }
 

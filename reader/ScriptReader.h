@@ -210,6 +210,10 @@ class SCR_API CScriptReader {
   // A compile from a string outside any read starts a fresh allowance (ResetArrayAllowance).
   int ChargeArray(const std::string& name, const int* dims, int ndims, CScrStream* f);
   void ResetArrayAllowance() { Budget().arrayElements = 0; }
+  // The copies the repeat blocks of one read unroll, together, are at most
+  // SCR_MAX_REPEAT_UNROLL_PER_READ (lexer/ScrLimits.h). ChargeRepeat takes `copies` from that
+  // allowance; when they do not fit it reports "repeat-read-too-long" and returns 0.
+  int ChargeRepeat(long long copies, CScrStream* f);
 
   // --- script-function calls being expanded (for the call sites of messages) ---
   void PushCallSite(ScrCallSite site) { m_callSites.push_back(std::move(site)); }
@@ -238,6 +242,7 @@ class SCR_API CScriptReader {
     long long used = 0;
     bool reported = false;
     long long arrayElements = 0;  // elements of the arrays made so far (ChargeArray)
+    long long repeatCopies = 0;   // copies the repeat blocks unrolled so far (ChargeRepeat)
   };
   ScrReadBudget& Budget() { return m_budget ? *m_budget : m_ownBudget; }
   ScrReadBudget m_ownBudget;

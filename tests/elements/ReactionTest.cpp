@@ -6,6 +6,7 @@
 
 #include "elements/ScrReaction.h"
 #include "sg/Control.h"
+#include "sg/Module.h"
 #include "sg/Gfx.h"
 #include "support/ScriptFixture.h"
 
@@ -19,6 +20,7 @@ class ReactionTest : public ScriptTest {
     return c ? c->Reaction(0) : nullptr;
   }
   CSgConditions* Conditions() { return Reaction() ? Reaction()->Conditions() : nullptr; }
+  CSgModule* Root() { return root.get(); }
 };
 
 TEST_F(ReactionTest, EventTypeWords) {
@@ -45,8 +47,23 @@ TEST_F(ReactionTest, Blocks) {
       {"property { local }", 0, 1, {}, [](ReactionTest& t) { EXPECT_TRUE(t.Reaction()->IsLocal()); }},
       {"", 1, 1, {}, [](ReactionTest& t) { EXPECT_TRUE(t.Reaction()->IsLocal()) << "the reader's default"; }},
       {"property { global, loud }", 1, 1, {}, [](ReactionTest& t) { EXPECT_FALSE(t.Reaction()->IsLocal()); }},
-      {"mode { or } animation { name { a } } type { keyup }", 0, 1, {"错误: @无效关键字 'animation', 忽略. [animation]"},
-       nullptr},
+      // Animations and actions bind to the type in force; one action per type.
+      {"mode { or } type { keydown } animation { name { a } } type { keyup } animation { name { b } } "
+       "animation { name { a } } action { }",
+       0, 1, {}, [](ReactionTest& t) {
+         const auto& bound = t.Reaction()->Animations();
+         ASSERT_EQ(bound.size(), 3u);
+         EXPECT_EQ(bound[0].animation, t.Root()->FindAnimationLocal("a"));
+         EXPECT_EQ(bound[0].type, SG_REACT_KEYDOWN);
+         EXPECT_EQ(bound[1].type, SG_REACT_KEYUP);
+         EXPECT_EQ(bound[2].animation, bound[0].animation) << "re-opened, bound again";
+         EXPECT_EQ(t.Root()->animations().Count(), 2);
+         EXPECT_NE(t.Reaction()->GetAction(SG_REACT_KEYUP), nullptr);
+         EXPECT_EQ(t.Reaction()->GetAction(SG_REACT_LBUTTONUP), nullptr);
+       }},
+      {"action { } type { keyup } action { } action { }", 0, 0, {"错误: @动作事件类型重复."}, [](ReactionTest& t) {
+         EXPECT_NE(t.Reaction()->GetAction(SG_REACT_LBUTTONUP), nullptr);
+       }},
       // Compiled all the same: the compiler takes no assignment for a condition.
       {"conditions { type { x = 1 } }", 0, 0, {"警告: @'x=1'中'==' 可能被错写为'='.", "错误: @不可识别的条件."}, nullptr},
       {"conditions { type { x >= 1 } type { x == 2 } }", 0, 1, {},

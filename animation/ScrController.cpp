@@ -2,10 +2,12 @@
 // words and node paths.
 #include "animation/ScrController.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <list>
 #include <memory>
+#include <sstream>
 #include <unordered_map>
 
 #include "animation/ScrAction.h"
@@ -164,6 +166,18 @@ bool IsNumberToken(std::string tok) {
   return plain(tok.substr(0, p)) && plain(tok.substr(p + 1));
 }
 
+// The value of a token IsNumberToken accepts: a quotient or a product of two numbers, or one
+// number (a quotient by zero gives 0).
+float NumberOf(const std::string& tok) {
+  size_t p = tok.find('/');
+  const bool quotient = p != std::string::npos;
+  if (!quotient) p = tok.find('*');
+  if (p == std::string::npos) return std::strtof(tok.c_str(), nullptr);
+  const float a = std::strtof(tok.substr(0, p).c_str(), nullptr);
+  const float b = std::strtof(tok.substr(p + 1).c_str(), nullptr);
+  return quotient ? (b == 0.0f ? 0.0f : a / b) : a * b;
+}
+
 }  // namespace
 
 CScrController::CScrController(CScriptReader* reader) : CScrObject(reader), m_controller(new CTEventController()) {}
@@ -201,19 +215,40 @@ int CScrController::ReadSubKeyword(CScrStream* f, const char* kw) {
 int CScrController::ReadLife(CScrStream* f, const char*) {
   const int braced = OpenBrace(f);
   const ScrLexMark start = ScrSaveLexState(f);
+  // Values are separated by commas; `life { 0 1000 }` is one token, which the number parser
+  // would read as 0 alone. Numbers written apart by blanks are taken one by one.
   bool numbers = true;
+  std::vector<float> blankSeparated;
+  bool blanks = false;
   std::string tok;
   for (;;) {
     const int ok = ScrReadString(f, tok);
     if (!tok.empty() && tok[0] == '}') break;
     if (!ok && ScrInputEnded(f)) break;
-    if (!tok.empty() && !IsNumberToken(tok)) numbers = false;
+    if (tok.empty()) continue;
+    if (IsNumberToken(tok)) {
+      blankSeparated.push_back(NumberOf(tok));
+      continue;
+    }
+    std::istringstream parts(tok);
+    bool all = true;
+    int n = 0;
+    for (std::string part; parts >> part; ++n) {
+      if (!IsNumberToken(part)) all = false;
+      else blankSeparated.push_back(NumberOf(part));
+    }
+    if (all && n > 1) blanks = true;
+    else numbers = false;
   }
   ScrRestoreLexState(f, start);
   if (numbers) {
     float v[CScrTEvent::kMaxValues] = {};
     int count = 0;
     ScrReadAllValues(f, v, count, CScrTEvent::kMaxValues);
+    if (blanks) {
+      count = (int)std::min<size_t>(blankSeparated.size(), CScrTEvent::kMaxValues);
+      std::copy(blankSeparated.begin(), blankSeparated.begin() + count, v);
+    }
     if (count != 2) Report(ScrTextId::err_life_count, f);
     m_controller->SetLife(count > 0 ? v[0] : 0.0f, count > 1 ? v[1] : 0.0f);
   } else {

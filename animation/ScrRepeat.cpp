@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <list>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "animation/ScrAction.h"
@@ -130,8 +132,15 @@ CSgVariable* CScrRepeat::CounterValue(const std::string& text) {
 // end and step are literals or variables. Without a step the counter goes up by one.
 int CScrRepeat::ReadCounter(CScrStream* f, const char*) {
   std::vector<std::string> words;
-  ScrReadWordList(f, words);
-  if (words.size() > 4) words.resize(4);
+  {
+    // The values may stand in one token ("i 1 3") or in several ("i, 1, 3").
+    std::vector<std::string> tokens;
+    ScrReadWordList(f, tokens);
+    for (const std::string& t : tokens) {
+      std::istringstream in(t);
+      for (std::string w; words.size() < 4 && in >> w;) words.push_back(w);
+    }
+  }
   if (words.empty() || ScrIsConstant(words[0].c_str())) {
     ReportInvalidString(f, words.empty() ? "" : words[0].c_str());
     return SCR_SUB_FAIL;

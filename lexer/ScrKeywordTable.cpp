@@ -130,7 +130,6 @@ const ScrKeywordRecord kTable[] = {
     {"from", SCR_KW_VALUE, "none"},
     {"to", SCR_KW_VALUE, "none"},
     {"default", SCR_KW_VALUE, "none"},
-    {"repeat", SCR_KW_VALUE, "none"},
     {"counter", SCR_KW_VALUE, "none"},
     {"variables", SCR_KW_VALUE, "none"},
     {"initial", SCR_KW_VALUE, "none"},
@@ -166,6 +165,9 @@ const ScrKeywordRecord kTable[] = {
     {"script", SCR_KW_ROOT, "all"},
     {"animation", SCR_KW_BLOCK, "name, group, speedup, property, controller, animation, quick, reference, conditions, from, to, repeat, program, life, id, trigger"},
     {"reference", SCR_KW_BLOCK, "animation, replace, time"},
+    // Stored as a value keyword in the table this one was made from, which made every repeat
+    // block fail the check: its body holds blocks.
+    {"repeat", SCR_KW_BLOCK, "property, counter, animation, act, quick"},
     {"controller", SCR_KW_BLOCK, "life, speed, transparency, mark, rotate, track, camera, action, program, material, sound, particle, soft, stretch, line, avi, shift, beam, printer, printeredit, cut_plane, vehicle"},
     {"transparency", SCR_KW_BLOCK, "field, button, values, fields, type"},
     {"mark", SCR_KW_BLOCK, "field, color, position, property, size, bitmap, bitmap_templ"},

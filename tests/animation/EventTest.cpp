@@ -61,6 +61,14 @@ TEST_F(EventTest, Controllers) {
          EXPECT_EQ(t.Controller()->LifeStart(), 5.0f);
          EXPECT_EQ(t.Controller()->LifeEnd(), 0.0f);
        }},
+      // Numbers apart by blanks stand in one token; each counts.
+      {"life { 0 1000 }", 1, {},
+       [](EventTest& t) {
+         EXPECT_EQ(t.Controller()->LifeStart(), 0.0f);
+         EXPECT_EQ(t.Controller()->LifeEnd(), 1000.0f);
+       }},
+      {"life { 0 10 20 }", 1, {"错误: @life 参数个数错误，应为2个. "},
+       [](EventTest& t) { EXPECT_EQ(t.Controller()->LifeEnd(), 10.0f); }},
       {"life { 1/2, 100 } speed { 2 }", 1, {},
        [](EventTest& t) {
          EXPECT_EQ(t.Controller()->LifeStart(), 0.5f);

@@ -32,6 +32,7 @@ TEST_F(RepeatTest, UnrollsOverAnimations) {
   const std::vector<Row> rows = {
       {"i, 1, 3, 1", {1, 2, 3, 4}, false},
       {"i, 1, 3", {1, 2, 3, 4}, false},  // the step is 1 when not written
+      {"i 1 3", {1, 2, 3, 4}, false},    // one token, the values apart by blanks
       {"f, 0, 1, 0.5", {0, 0.5, 1, 1.5}, true},
       {"i, 5, 3, 1", {5}, false},  // start beyond the end: the first assignment only
       {"i, lo, hi, 2", {1, 3, 5}, false},

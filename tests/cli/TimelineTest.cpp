@@ -282,4 +282,28 @@ TEST(CliTimeline, AnimOptionAndUsageErrors) {
   }
 }
 
+// The bundled example, read by the real readers: the controller's life, the repeat unrolled into
+// body, reference and assignment rows one after another.
+TEST(CliTimeline, ExampleDoorOpensWhileTheLampBlinks) {
+  RunResult r = RunScrread({"-q", "--dump", "timeline", "--anim", "开门", std::string(SCR_EXAMPLES_DIR) + "/door.scr"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<Item> bars = Bars(r.out);
+  ASSERT_FALSE(bars.empty()) << r.out;
+  EXPECT_EQ(bars[0].name, "开门");
+  EXPECT_EQ(bars[0].end, 1400);  // the repeat: 200 + 3 x (200 + 200 referenced), after 0..1000
+  int controllers = 0, references = 0;
+  double lastEnd = 0;
+  for (const Item& b : bars) {
+    if (b.kind == "controller" && b.start == 0 && b.end == 1000) ++controllers;  // the door's
+    if (b.kind == "reference") {
+      ++references;
+      EXPECT_GE(b.start, lastEnd) << "serial: each reference after the one before";
+      EXPECT_EQ(b.end - b.start, 200) << "as long as the body it plays";
+      lastEnd = b.end;
+    }
+  }
+  EXPECT_EQ(controllers, 1) << r.out;
+  EXPECT_EQ(references, 3) << r.out;
+}
+
 }  // namespace

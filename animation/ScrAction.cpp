@@ -512,13 +512,7 @@ int CScrAct::ReadBool(CScrStream* f, const char*) {
 }
 
 CSgVariable* CScrAct::FindActionVariable(const char* name) const {
-  CSgModule* module = ScriptReader()->CurrentModule();
-  if (ScrTopCallContext()) {
-    std::string suffix;
-    ScrGetInstanceSuffix(suffix);
-    if (CSgVariable* v = module->FindVariableLocal((std::string(name) + suffix).c_str())) return v;
-  }
-  return module->FindVariable(name, 0);
+  return ScrFindScriptVariable(ScriptReader()->CurrentModule(), name);
 }
 
 // string | string2 | string3 | bitmap { text }. A variable action's strings name variables, which

@@ -8,6 +8,7 @@
 #include "animation/ScrQuick.h"
 #include "animation/ScrRepeat.h"
 #include "animation/ScrTrigger.h"
+#include "declarations/ScrVariable.h"
 #include "compiler/ScrFunction.h"
 #include "compiler/ScrProgram.h"
 #include "elements/ScrCtrlpt.h"
@@ -400,13 +401,7 @@ CSgVariable* CScrAnimation::FromToVariable(const std::string& value) {
     }
     return v;
   }
-  // A variable of this expansion first, then the name as written.
-  if (ScrCallContextDepth() > 0) {
-    std::string suffix;
-    ScrGetInstanceSuffix(suffix);
-    if (CSgVariable* v = current->FindVariableLocal((value + suffix).c_str())) return v;
-  }
-  return current->FindVariable(value.c_str(), 0);
+  return ScrFindScriptVariable(current, value);
 }
 
 // from { v } / to { v }: a variable by name, or a literal that becomes a new variable.

@@ -15,6 +15,7 @@
 
 #include "animation/ScrAction.h"
 #include "animation/ScrQuick.h"
+#include "declarations/ScrVariable.h"
 #include "compiler/ScrFunction.h"
 #include "elements/ScrCtrlpt.h"
 #include "lexer/ScrLex.h"
@@ -119,13 +120,7 @@ CSgVariable* CScrRepeat::CounterValue(const std::string& text) {
     }
     return v;
   }
-  // A variable of this expansion first, then the name as written.
-  if (ScrCallContextDepth() > 0) {
-    std::string suffix;
-    ScrGetInstanceSuffix(suffix);
-    if (CSgVariable* v = module->FindVariableLocal((text + suffix).c_str())) return v;
-  }
-  return module->FindVariable(text.c_str(), 0);
+  return ScrFindScriptVariable(module, text);
 }
 
 // counter { variable start end [step] }: a variable not yet known is made (an integer); start,

@@ -12,6 +12,7 @@
 #include "compiler/ScrCompile.h"
 #include "compiler/ScrCompiler.h"
 #include "compiler/ScrExprSplit.h"
+#include "declarations/ScrVariable.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrLimits.h"
 #include "lexer/ScrValues.h"
@@ -122,11 +123,7 @@ CSgProgram* EnclosingClass(CSgProgram* p) { return p ? p->OwnerClass() : nullptr
 // Resolves a name: first the expansion's own variable (name + instance suffix), then the
 // program's variables, a module object, the module's variables, a user program, a module.
 CSgVariable* ResolveName(ScrCompileContext& c, const std::string& name) {
-  if (ScrCallContextDepth() > 0) {
-    std::string suffix;
-    ScrGetInstanceSuffix(suffix);
-    if (CSgVariable* v = c.module->FindVariableLocal((name + suffix).c_str())) return v;
-  }
+  if (CSgVariable* v = ScrFindExpansionVariable(c.module, name)) return v;
   if (c.program)
     if (CSgVariable* v = c.program->FindVariable(name.c_str(), 0, 1)) return v;
   if (CSgVariable* v = c.module->FindVariable(name.c_str())) return v;

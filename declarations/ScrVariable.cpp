@@ -479,3 +479,16 @@ int ScrReadDeclaration(CScriptReader* reader, CScrStream* f, const std::string& 
   if (d.iface) module->AddInterfaceItem(v, d.direction, d.description.c_str());
   return 1;
 }
+
+CSgVariable* ScrFindScriptVariable(CSgModule* module, const std::string& name) {
+  if (!module) return nullptr;
+  if (CSgVariable* own = ScrFindExpansionVariable(module, name)) return own;
+  return module->FindVariable(name.c_str(), 0);
+}
+
+CSgVariable* ScrFindExpansionVariable(CSgModule* module, const std::string& name) {
+  if (!module || ScrCallContextDepth() == 0) return nullptr;
+  std::string suffix;
+  ScrGetInstanceSuffix(suffix);
+  return module->FindVariableLocal((name + suffix).c_str());
+}

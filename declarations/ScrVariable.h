@@ -63,6 +63,13 @@ class SCR_API CScrVariable : public CScrObject {
 // "int a", "interface [out] float v[3] =", "Pump p"): makes the variable in the current module,
 // with the initial value or the array initialiser that follows. Returns 1 (problems are reported;
 // the declaration is then dropped).
+// The variable a script names from `module`: inside the expansion of a script function, the
+// expansion's own variable (the name with the instance suffix) first; then the name as written,
+// in the module and beyond it. Null when neither exists.
+SCR_API CSgVariable* ScrFindScriptVariable(CSgModule* module, const std::string& name);
+// The first half of that: the expansion's own variable, or null (also outside any expansion).
+SCR_API CSgVariable* ScrFindExpansionVariable(CSgModule* module, const std::string& name);
+
 SCR_API int ScrReadDeclaration(CScriptReader* reader, CScrStream* f, const std::string& token);
 
 // True when the token is a top-level declaration: it begins with a type word of the declaration

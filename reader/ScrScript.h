@@ -70,6 +70,14 @@ class SCR_API CScrScript : public CScrObject {
   int ReadControl(CScrStream* f, const std::string& token);
   // button, menu, page, window and viewport (elements/ScrButton.h, elements/ScrMenu.h).
   int ReadInterface(CScrStream* f, const std::string& token);
+  // Steps, sequences, faults and manipulations (procedures/).
+  int ReadProcedure(CScrStream* f, const std::string& token);
+  // generator, sky, texture, light, route and message (objects/ScrSceneObjects.cpp).
+  int ReadSceneObject(CScrStream* f, const std::string& token);
+  // projector, stencil, chart and table (objects/ScrChart.cpp, objects/ScrProjector.cpp).
+  int ReadDisplayObject(CScrStream* f, const std::string& token);
+  // body, wrench and nut (objects/ScrMechanism.cpp).
+  int ReadMechanism(CScrStream* f, const std::string& token);
   // Reads a block with `nested` and files the object it built (AddObject); the object is filed
   // even when the block failed, as far as it was read.
   int ReadAndAdd(CScrObject& nested, CScrStream* f);

@@ -32,26 +32,35 @@ typedef unsigned char BYTE;
   X(SGT_AREA, 20, "area")                                     \
   X(SGT_REACTION_21, 21, "reaction 21")                       \
   X(SGT_VARIABLE_22, 22, "variable 22")                       \
+  X(SGT_STEP, 23, "step")                                     \
+  X(SGT_SEQUENCE, 24, "sequence")                             \
+  X(SGT_FAULT, 25, "fault")                                   \
+  X(SGT_EXAMINE, 26, "examination node")                      \
+  X(SGT_TEXTURE, 27, "texture")                               \
+  X(SGT_ROUTE, 28, "route")                                   \
+  X(SGT_WRENCH, 29, "wrench")                                 \
+  X(SGT_NUT, 30, "nut")                                       \
   X(SGT_EDIT, 31, "edit")                                     \
   X(SGT_KEYMAP, 32, "key map")                                \
   X(SGT_VARIABLE_33, 33, "coordinate variable 33")            \
   X(SGT_VARIABLE_34, 34, "variable 34")                       \
+  X(SGT_BODY, 35, "body")                                     \
   X(SGT_MAP, 37, "map")                                       \
   X(SGT_VARIABLE_39, 39, "variable 39")                       \
   X(SGT_VIEWPORT, 48, "viewport")                             \
   X(SGT_REACTION_53, 53, "reaction 53")                       \
   X(SGT_CTRLPOINT_59, 59, "control point 59")                 \
   X(SGT_REACTION_61, 61, "reaction 61")                       \
-  X(SGT_CHART_65, 65, "chart object 65")                      \
-  X(SGT_CHART_66, 66, "chart object 66")                      \
-  X(SGT_CHART_67, 67, "chart object 67")                      \
+  X(SGT_PERCENT, 65, "percent chart")                         \
+  X(SGT_DASHBOARD, 66, "dashboard")                           \
+  X(SGT_HISTOGRAM, 67, "histogram")                           \
   X(SGT_DYNAMIC, 68, "dynamic object")                        \
-  X(SGT_CHART_69, 69, "chart object 69")                      \
-  X(SGT_CHART_70, 70, "chart object 70")                      \
-  X(SGT_CHART_71, 71, "chart object 71")                      \
-  X(SGT_CHART_72, 72, "chart object 72")                      \
-  X(SGT_CHART_74, 74, "chart object 74")                      \
-  X(SGT_CHART_75, 75, "chart object 75")                      \
+  X(SGT_CURVE_CHART, 69, "curve chart")                       \
+  X(SGT_NUMBER, 70, "number display")                         \
+  X(SGT_THERMOGRAPHY, 71, "thermography")                     \
+  X(SGT_GUIDELINE, 72, "guide line")                          \
+  X(SGT_CHART, 74, "chart container")                         \
+  X(SGT_TABLE, 75, "table")                                   \
   X(SGT_CHART_93, 93, "chart object 93")                      \
   X(SGT_MODULE, 100, "module")
 

@@ -1,0 +1,4 @@
+// Placeholder: the keywords of this handler are reported as invalid until their readers land.
+#include "reader/ScrScript.h"
+
+int CScrScript::ReadProcedure(CScrStream* f, const std::string& token) { return NotYetReadable(f, token); }

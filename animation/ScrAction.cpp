@@ -547,7 +547,7 @@ int CScrAct::ReadString(CScrStream* f, const char* kw) {
 // is filed with the current module.
 int CScrAct::ReadAnimation(CScrStream* f, const char* kw) {
   CScrAnimation r(ScriptReader());
-  const int ok = ReadNested(r, f);
+  const int ok = r.ReadInner(f);
   CAnimation* anim = r.Animation();
   if (!anim) return SCR_SUB_FAIL;
   CSgModule* module = ScriptReader()->CurrentModule();

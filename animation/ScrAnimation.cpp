@@ -83,18 +83,8 @@ class ScrReferenceBlock : public CScrObject {
   // module writes it.
   int ReadAnimation(CScrStream* f, const char*) {
     CScrAnimation nested(ScriptReader());
-    const long saved = CScrAnimation::m_totalTick;
-    const int ok = ReadNested(nested, f);
-    CScrAnimation::m_totalTick = saved;
-    CAnimation* a = nested.Animation();
-    if (nested.IsNew()) {
-      CKvoObject* o = nested.TakeObject();
-      if (!ScriptReader()->AddObject(o)) {
-        delete o;
-        a = nullptr;
-      }
-    }
-    if (a) m_target->SetReferenceName(a->GetFullName(ScriptReader()->CurrentModule()).c_str());
+    const int ok = nested.ReadInnerAndFile(f);
+    if (CAnimation* a = nested.Animation()) m_target->SetReferenceName(a->GetFullName(ScriptReader()->CurrentModule()).c_str());
     return ok ? SCR_SUB_OK : SCR_SUB_STOP;
   }
 
@@ -230,6 +220,22 @@ CKvoObject* CScrAnimation::TakeObject() {
   if (!m_new || m_taken) return nullptr;
   m_taken = true;
   return m_animation;
+}
+
+int CScrAnimation::ReadInner(CScrStream* f) {
+  const long saved = m_totalTick;
+  const int ok = ReadNested(*this, f);
+  m_totalTick = saved;
+  return ok;
+}
+
+int CScrAnimation::ReadInnerAndFile(CScrStream* f) {
+  const int ok = ReadInner(f);
+  if (CKvoObject* o = TakeObject(); o && !ScriptReader()->AddObject(o)) {
+    delete o;  // no collection takes it
+    m_animation = nullptr;
+  }
+  return ok;
 }
 
 // animation [{] sub-keyword ... }: the animation is made at once with a unique default name and
@@ -485,17 +491,8 @@ int CScrAnimation::ReadProgram(CScrStream* f, const char*) {
 // animation { ... } inside: filed when new, a sub-animation unless only declared here.
 int CScrAnimation::ReadNestedAnimation(CScrStream* f, const char*) {
   CScrAnimation nested(ScriptReader());
-  const long saved = m_totalTick;
-  const int ok = ReadNested(nested, f);
-  m_totalTick = saved;
+  const int ok = nested.ReadInnerAndFile(f);
   CAnimation* a = nested.Animation();
-  if (nested.IsNew()) {
-    CKvoObject* o = nested.TakeObject();
-    if (!ScriptReader()->AddObject(o)) {
-      delete o;
-      a = nullptr;
-    }
-  }
   if (a && !nested.IsDeclaredOnly()) m_animation->AddSubAnimation(a);
   m_content = true;
   return ok ? SCR_SUB_OK : SCR_SUB_STOP;

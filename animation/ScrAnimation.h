@@ -46,6 +46,13 @@ class SCR_API CScrAnimation : public CScrObject {
   // The animation when it is new (the caller owns it from then on), else null.
   CKvoObject* TakeObject() override;
 
+  // A block nested in another reader's: read under the block-depth bound without counting its
+  // time twice (the outer read counts it); the block's result.
+  int ReadInner(CScrStream* f);
+  // As ReadInner, then a new animation is filed with the current module (AddObject). Animation()
+  // is afterwards the animation the block made or re-opened, null when there is none.
+  int ReadInnerAndFile(CScrStream* f);
+
   // Milliseconds spent reading animations (an outer read counts its nested ones once).
   static long m_totalTick;
 

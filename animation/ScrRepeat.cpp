@@ -181,17 +181,8 @@ int CScrRepeat::ReadCounter(CScrStream* f, const char*) {
 // animation { ... }: part of the body; filed when new.
 int CScrRepeat::ReadAnimation(CScrStream* f, const char*) {
   CScrAnimation nested(ScriptReader());
-  const long saved = CScrAnimation::m_totalTick;
-  const int ok = ReadNested(nested, f);
-  CScrAnimation::m_totalTick = saved;
+  const int ok = nested.ReadInnerAndFile(f);
   CAnimation* a = nested.Animation();
-  if (nested.IsNew()) {
-    CKvoObject* o = nested.TakeObject();
-    if (!ScriptReader()->AddObject(o)) {
-      delete o;
-      a = nullptr;
-    }
-  }
   if (a && m_animation) m_animation->AddSubAnimation(a);
   return ok ? SCR_SUB_OK : SCR_SUB_STOP;
 }

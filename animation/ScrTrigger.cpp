@@ -255,11 +255,8 @@ int CScrTrigger::ReadInterval(CScrStream* f, const char*) {
 
 int CScrTrigger::ReadAnimation(CScrStream* f, const char*) {
   CScrAnimation r(ScriptReader());
-  const int ok = ReadNested(r, f);
-  CAnimation* anim = r.Animation();
-  if (CKvoObject* made = r.TakeObject()) ScriptReader()->AddObject(made);
-  if (!ok) return SCR_SUB_STOP;
-  m_trigger->AddAnimation(anim, CSgTrigger::TYPE_FIRE);
+  if (!r.ReadInnerAndFile(f)) return SCR_SUB_STOP;
+  m_trigger->AddAnimation(r.Animation(), CSgTrigger::TYPE_FIRE);
   return SCR_SUB_OK;
 }
 
@@ -307,9 +304,7 @@ int CScrTick::Read(CScrStream* f) {
 int CScrTick::ReadSubKeyword(CScrStream* f, const char* kw) {
   if (std::strcmp(kw, "animation") == 0) {
     CScrAnimation r(ScriptReader());
-    const int ok = ReadNested(r, f);
-    if (CKvoObject* made = r.TakeObject()) ScriptReader()->AddObject(made);
-    if (!ok || !r.Animation()) return SCR_SUB_STOP;
+    if (!r.ReadInnerAndFile(f) || !r.Animation()) return SCR_SUB_STOP;
     if (m_pushed) ScriptReader()->AnimationStack().pop_back();
     m_animation = r.Animation();
     ScriptReader()->AnimationStack().push_back(m_animation);

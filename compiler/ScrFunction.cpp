@@ -253,9 +253,7 @@ int CScrFunction::Read(CScrStream* f) {
 // animation, plays it as a sub-animation); one re-opened by name is already where it belongs.
 int CScrFunction::ReadAnimation(CScrStream* f) {
   CScrAnimation a(ScriptReader());
-  const long saved = CScrAnimation::m_totalTick;
-  const int ok = ReadNested(a, f);
-  CScrAnimation::m_totalTick = saved;
+  const int ok = a.ReadInner(f);
   if (CKvoObject* o = a.TakeObject()) m_objects.push_back(o);
   return ok;
 }

@@ -66,16 +66,8 @@ int CScrReaction::UnknownSubKeyword(CScrStream* f, const char* kw) {
 // animation { ... }: played on the current event type; filed with the module when new.
 int CScrReaction::ReadAnimation(CScrStream* f, const char*) {
   CScrAnimation a(ScriptReader());
-  const int ok = ReadNested(a, f);
-  CAnimation* anim = a.Animation();
-  if (a.IsNew()) {
-    CKvoObject* o = a.TakeObject();
-    if (!ScriptReader()->AddObject(o)) {
-      delete o;
-      anim = nullptr;
-    }
-  }
-  m_reaction->AddAnimation(anim, m_type);
+  const int ok = a.ReadInnerAndFile(f);
+  m_reaction->AddAnimation(a.Animation(), m_type);
   return ok ? SCR_SUB_OK : SCR_SUB_STOP;
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 class FaultTest : public ScriptTest {
  public:
+  CSgModule* Root() { return root.get(); }
   CSgFault* Fault(const char* name = "f") { return dynamic_cast<CSgFault*>(root->faults().Find(name)); }
   static std::vector<std::string> ChildNames(const CSgExamine* n) {
     std::vector<std::string> names;
@@ -21,7 +22,7 @@ class FaultTest : public ScriptTest {
   }
   static std::string Numbers(int from, int to) {
     std::string s;
-    for (int i = from; i <= to; ++i) s += std::to_string(i) + " ";
+    for (int i = from; i <= to; ++i) s += std::to_string(i) + ", ";
     return s;
   }
 };
@@ -41,7 +42,7 @@ TEST_F(FaultTest, Blocks) {
          EXPECT_EQ(f->ProcessType(), 1);
          EXPECT_EQ(f->Record(), 1);
          EXPECT_FLOAT_EQ(f->Rect()[3], 4.0f);
-         EXPECT_NE(t.root->FindAnimation("f"), nullptr) << "an empty animation of the name";
+         EXPECT_NE(t.Root()->FindAnimation("f"), nullptr) << "an empty animation of the name";
        }},
       {"manipulation { name { f } }", 1, [](FaultTest& t, const ReadOutcome&) { EXPECT_EQ(t.Fault()->ProcessType(), 0); }},
       {"int p = 1\nfault { name { f }\n  branch (p < 2) { name { b } leaf { name { l1 } } examine { name { e } } leaf { name { l2 } } }\n"
@@ -65,7 +66,7 @@ TEST_F(FaultTest, Blocks) {
          ASSERT_FALSE(o.messages.empty());
          EXPECT_NE(o.messages[0].find("不是关键字"), std::string::npos) << Joined(o);
        }},
-      {"fault { name { f } leaf { name { l } steps { 1 2 3 } mark { 4 } steps { 9 } } }", 1,
+      {"fault { name { f } leaf { name { l } steps { 1, 2, 3 } mark { 4 } steps { 9 } } }", 1,
        [](FaultTest& t, const ReadOutcome&) {
          const CSgExamine* l = t.Fault()->Root()->FirstChild();
          EXPECT_EQ(l->Steps(), (std::vector<int>{9}));
@@ -88,14 +89,14 @@ TEST_F(FaultTest, Blocks) {
        [](FaultTest& t, const ReadOutcome&) { EXPECT_EQ(t.Fault()->Independent().size(), 128u); }},
       {"fault { name { f } phenomenon { name { leak } } error { name { burst } } examine { animation { name { look } } } }", 1,
        [](FaultTest& t, const ReadOutcome&) {
-         EXPECT_EQ(t.Fault()->Phenomenon(), t.root->FindAnimation("leak"));
-         EXPECT_EQ(t.Fault()->Error(), t.root->FindAnimation("burst"));
-         EXPECT_EQ(t.Fault()->Root()->FirstChild()->Animation(), t.root->FindAnimation("look"));
+         EXPECT_EQ(t.Fault()->Phenomenon(), t.Root()->FindAnimation("leak"));
+         EXPECT_EQ(t.Fault()->Error(), t.Root()->FindAnimation("burst"));
+         EXPECT_EQ(t.Fault()->Root()->FirstChild()->Animation(), t.Root()->FindAnimation("look"));
        }},
       // The exercise gathers the controls of the steps it names, each once; unknown ids apart.
       {"step { name { s1 } id { 1 } field { /a } ctrlpt { name { shared } } }\n"
        "step { name { s2 } id { 2 } ctrlpt { name { shared } } ctrlpt { name { own } } }\n"
-       "fault { name { f } examine { steps { 2 } leaf { steps { 5 1 } } } independent { 1 } }",
+       "fault { name { f } examine { steps { 2 } leaf { steps { 5, 1 } } } independent { 1 } }",
        1,
        [](FaultTest& t, const ReadOutcome&) {
          CSgFault* f = t.Fault();

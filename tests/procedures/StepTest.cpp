@@ -14,6 +14,7 @@ namespace {
 
 class StepTest : public ScriptTest {
  public:
+  CSgModule* Root() { return root.get(); }
   CSgStep* Step(const char* name = "s") { return dynamic_cast<CSgStep*>(root->steps().Find(name)); }
   COpCtrlPoint* Ctrl(const char* name) { return dynamic_cast<COpCtrlPoint*>(root->FindCtrlpt(name)); }
   CSequence* Sequence(const char* name = "q") { return dynamic_cast<CSequence*>(root->sequences().Find(name)); }
@@ -62,7 +63,7 @@ TEST_F(StepTest, Steps) {
        }},
       {"step { name { s } trigger { name { t } } }", 1,
        [](StepTest& t, const ReadOutcome&) {
-         auto* trig = dynamic_cast<CSgTrigger*>(t.root->reactions().Find("t"));
+         auto* trig = dynamic_cast<CSgTrigger*>(t.Root()->reactions().Find("t"));
          ASSERT_NE(trig, nullptr) << "filed with the module";
          ASSERT_EQ(t.Step()->Triggers().size(), 1u);
          EXPECT_EQ(trig->IsEnabled(), 0);
@@ -83,7 +84,7 @@ TEST_F(StepTest, Steps) {
       // A second step of the same name is kept beside the first; finds give the first.
       {"step { name { s } id { 1 } } step { name { s } id { 2 } }", 1,
        [](StepTest& t, const ReadOutcome&) {
-         ASSERT_EQ(t.root->steps().Count(), 2);
+         ASSERT_EQ(t.Root()->steps().Count(), 2);
          EXPECT_EQ(t.Step()->Id(), 1);
        }},
   };
@@ -115,7 +116,7 @@ TEST_F(StepTest, Sequences) {
          ASSERT_EQ(q->ChildCount(), 2);
          EXPECT_STREQ(q->Child(0)->Name(), "c1");
          EXPECT_STREQ(q->Child(1)->CtrlptName(), "b");
-         EXPECT_EQ(t.root->ctrlPoints().Count(), 0) << "a sequence's control is not filed";
+         EXPECT_EQ(t.Root()->ctrlPoints().Count(), 0) << "a sequence's control is not filed";
        }},
       {"sequence { name { q } type { sideways } }\nctrlpt { name { later } }", 0,
        [](StepTest& t, const ReadOutcome& o) {

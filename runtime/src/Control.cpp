@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <cstdio>
 
 #include "sg/Describe.h"
@@ -125,6 +126,10 @@ void COpCtrlPoint::AddKey(SGKEY key) {
 
 void COpCtrlPoint::AddReaction(CSgReaction* reaction) {
   if (reaction) m_reactions.emplace_back(reaction);
+}
+
+void COpCtrlPoint::AddSharedReaction(std::shared_ptr<CSgReaction> reaction) {
+  if (reaction) m_reactions.push_back(std::move(reaction));
 }
 
 CSgReaction* COpCtrlPoint::Reaction(int i) const {

@@ -3,6 +3,7 @@
 
 #include "sg/Describe.h"
 #include "sg/Program.h"
+#include "sg/Procedure.h"
 
 namespace {
 
@@ -282,8 +283,9 @@ const SgInterfaceItem* CSgModule::InterfaceItem(int i) const {
 
 // ---------------------------------------------------------------- sequences, view
 
-// Sequences keep the order in which they were added; building marks every module of
-// the subtree, which the reader's callers and the dumps can check.
+// Sequences are built once the whole script is read, so that a sequence may name a control
+// declared after it. Each module builds its own sequences with its own finds (a name resolves
+// in the module, then in its ancestors); a module's children are built after it.
 int CSgModule::BuildSequence() {
   // Walk the tree with an explicit stack: no recursion however deep modules nest.
   std::vector<CSgModule*> pending{this};
@@ -291,6 +293,8 @@ int CSgModule::BuildSequence() {
     CSgModule* m = pending.back();
     pending.pop_back();
     ++m->m_sequenceBuilt;
+    for (CKvoObject* o : m->sequences().Objects())
+      if (auto* s = dynamic_cast<CSequence*>(o)) s->Build(m);
     for (int i = m->ChildCount() - 1; i >= 0; --i) pending.push_back(m->Child(i));
   }
   return 1;

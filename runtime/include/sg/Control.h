@@ -140,6 +140,9 @@ class COpCtrlPoint : public CKvoObject {
 
   // Takes ownership; null is ignored.
   void AddReaction(CSgReaction* reaction);
+  // One reaction held by several controls (a step's reaction goes to every control of the
+  // step): the last holder frees it. Null is ignored.
+  void AddSharedReaction(std::shared_ptr<CSgReaction> reaction);
   int ReactionCount() const { return (int)m_reactions.size(); }
   CSgReaction* Reaction(int i) const;
 
@@ -150,7 +153,7 @@ class COpCtrlPoint : public CKvoObject {
   std::vector<SGKEY> m_keys;
   int m_group = 0;
   int m_enabled = 1;
-  std::vector<std::unique_ptr<CSgReaction>> m_reactions;
+  std::vector<std::shared_ptr<CSgReaction>> m_reactions;
 };
 
 // ---------------------------------------------------------------- knobs, sliders, parts

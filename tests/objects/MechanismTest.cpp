@@ -17,6 +17,7 @@ class MechanismTest : public ScriptTest {
   CSgBody* Body(int i = 0) { return dynamic_cast<CSgBody*>(root->userObjects().At(i)); }
   CSgWrench* Wrench(int i = 0) { return dynamic_cast<CSgWrench*>(root->wrenches().At(i)); }
   CSgNut* Nut(int i = 0) { return dynamic_cast<CSgNut*>(root->nuts().At(i)); }
+  CSgModule* Root() { return root.get(); }
   static Floats Three(const float* v) { return Floats(v, v + 3); }
 
   struct Row {
@@ -32,7 +33,10 @@ class MechanismTest : public ScriptTest {
       SetUp();
       SgOpenField("/scene/m");
       SgCloseField();
+      reader->SetKeepSuppressed(1);  // the errors after the first too
       ReadOutcome o = Read("script {\nfloat a\n" + r.text + "\nint end\n}\n");
+      for (const ScrMessageEntry& e : reader->Suppressed().Entries())
+        if (Utf8(e.text).find("读入停止") == std::string::npos) o.messages.push_back(Utf8(e.text));
       EXPECT_EQ(o.result, r.result) << Joined(o);
       ASSERT_EQ(o.messages.size(), r.messages.size()) << Joined(o);
       for (size_t i = 0; i < r.messages.size(); ++i)
@@ -56,7 +60,7 @@ TEST_F(MechanismTest, Blocks) {
          EXPECT_EQ(b->Truss()[1].key, SgFieldExists("/scene/new"));  // opened for the runtime
          EXPECT_NE(b->Truss()[1].key, SG_NO_KEY);
          EXPECT_EQ(b->Initial(), Floats({1, 2, 3, 4}));
-         EXPECT_NE(t.root->FindVariableLocal("end"), nullptr);
+         EXPECT_NE(t.Root()->FindVariableLocal("end"), nullptr);
        }},
       {"wrench { name { w } axis { 1 0 0 } point { 1, 2, 3 } field { /scene/m } modeltype { ring } "
        "maxdistance { 0.5 } subforward { 1/4 } subleft { -2 } }",
@@ -76,7 +80,7 @@ TEST_F(MechanismTest, Blocks) {
        [](MechanismTest& t) {
          CSgNut* n = t.Nut();
          ASSERT_NE(n, nullptr);
-         EXPECT_EQ(n->AngleVariable(), t.root->FindVariableLocal("a"));
+         EXPECT_EQ(n->AngleVariable(), t.Root()->FindVariableLocal("a"));
          EXPECT_EQ(n->Force(), Floats({3, 4}));
          EXPECT_EQ(n->Dial(), Floats({0, 90}));
          EXPECT_EQ(Three(n->Axis()), Floats({0, 1, 0}));
@@ -90,7 +94,7 @@ TEST_F(MechanismTest, Blocks) {
        [](MechanismTest& t) {
          EXPECT_EQ(t.Body()->Initial(), Floats({5}));
          EXPECT_EQ(t.Nut()->Dial(), Floats({9}));
-         EXPECT_NE(t.root->FindVariableLocal("end"), nullptr);
+         EXPECT_NE(t.Root()->FindVariableLocal("end"), nullptr);
        }},
       // an axis or point of other than three numbers is refused; the default stays
       {"wrench { axis { 1, 2 } point { 1, 2, 3, 4 } }", 1, {"无效字符串 '1 2'", "无效字符串 '1 2 3 4'"},
@@ -98,18 +102,26 @@ TEST_F(MechanismTest, Blocks) {
          EXPECT_EQ(Three(t.Wrench()->Axis()), Floats({0, 0, 1}));
          EXPECT_EQ(Three(t.Wrench()->Point()), Floats({0, 0, 0}));
        }},
+      // a word that is no number refuses its list; one distance takes one number
+      {"body { initial { 1, x } }\nwrench { maxdistance { 1 2 } subleft { 3 } }", 1,
+       {"无效字符串 'x'", "无效字符串 '1 2'"},
+       [](MechanismTest& t) {
+         EXPECT_TRUE(t.Body()->Initial().empty());
+         EXPECT_FLOAT_EQ(t.Wrench()->MaxDistance(), 0);
+         EXPECT_FLOAT_EQ(t.Wrench()->SubLeft(), 3);
+       }},
       // a block that ends badly still files its object, with what was read; the script stops
       {"wrench { name { w } modeltype { ring } 12 }", 0, {"'12' 不是关键字"},
        [](MechanismTest& t) {
          ASSERT_NE(t.Wrench(), nullptr);
          EXPECT_EQ(t.Wrench()->ModelType(), "ring");
-         EXPECT_EQ(t.root->FindVariableLocal("end"), nullptr);
+         EXPECT_EQ(t.Root()->FindVariableLocal("end"), nullptr);
        }},
       // each block makes its own object, also under a name already used
       {"nut { name { n } }\nnut { name { n } }\nbody { }", 1, {},
        [](MechanismTest& t) {
-         EXPECT_EQ(t.root->nuts().Count(), 2);
-         EXPECT_EQ(t.root->userObjects().Count(), 1);
+         EXPECT_EQ(t.Root()->nuts().Count(), 2);
+         EXPECT_EQ(t.Root()->userObjects().Count(), 1);
        }},
   });
 }

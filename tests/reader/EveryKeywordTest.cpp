@@ -28,6 +28,7 @@ const std::set<std::string> kReadNowhere = {
     "frame",      // inside track
     "dword",      // inside act
     "vehicle",    // inside controller, with all its sub-keywords
+    "environment",  // inside texture
     "process",    "magicmenu", "server",  "client",  // top-level blocks without a reader
     "bitmap2",    "diffuse_map", "normal_map", "arm_map", "shader", "factor",  // in no block at all
 };

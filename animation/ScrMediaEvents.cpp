@@ -339,6 +339,21 @@ bool HasChildren(const std::string& word) {
          std::strcmp(rec->allowed, "all") != 0;
 }
 
+// Whether the braces just opened after `word` hold its sub-keywords rather than values: the word
+// has children in the table and the first token inside is one of them. A word can be a block in
+// one place and a value in another (a painter's `transparency { 0.5 }` is a number, while the
+// table's `transparency` block holds fields), so the content decides. The stream is left where it
+// was.
+bool HoldsChildren(CScrStream* f, const std::string& word) {
+  if (!HasChildren(word)) return false;
+  const ScrLexMark mark = ScrSaveLexState(f);
+  std::string tok;
+  ScrReadString(f, tok);
+  ScrRestoreLexState(f, mark);
+  ScrNormalizeString(tok);
+  return IsChildOf(word, tok);
+}
+
 }  // namespace
 
 int CScrProperties::Read(CScrStream* f) {
@@ -412,7 +427,7 @@ int CScrProperties::ReadInside(CScrStream* f, const std::string& path, const std
       open = true;
       continue;
     }
-    if (!HasChildren(word)) {
+    if (!HoldsChildren(f, word)) {
       std::vector<std::string> words;
       ScrReadWordList(f, words);
       ScrTakeBrace(f, '}');

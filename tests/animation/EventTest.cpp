@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 
 #include "sg/Animation.h"
 #include "sg/Curve.h"
 #include "sg/Event.h"
+#include "lexer/ScrKeywordTable.h"
 #include "sg/Gfx.h"
 #include "support/ScriptFixture.h"
 
@@ -267,6 +269,47 @@ TEST_F(EventTest, ImageSequences) {
          EXPECT_EQ(Utf8(SgGetErrorMessage()), "文件名错误!");
        }},
   });
+}
+
+// Every word the keyword table lets stand in a particle system or a soft surface, and in their
+// inner blocks, is kept as a setting without a message, also a word that is a block elsewhere
+// (a painter's transparency is a number, not the transparency event's block).
+TEST_F(EventTest, ParticleAndSoftTakeEveryWordOfTheTable) {
+  const std::set<std::string> inner = {"pipeling", "ship", "painter", "free", "ball", "sea", "lake"};
+  auto children = [](const char* parent) {
+    std::vector<std::string> out;
+    std::string list = ScrFindKeywordRecord(parent)->allowed, w;
+    for (char c : list + ",") {
+      if (c == ',') {
+        if (!w.empty()) out.push_back(w);
+        w.clear();
+      } else if (c != ' ') {
+        w += c;
+      }
+    }
+    return out;
+  };
+  std::vector<std::pair<std::string, std::string>> cases;  // the body, the setting it leaves
+  for (const char* event : {"particle", "soft"}) {
+    for (const std::string& c : children(event)) {
+      if (!inner.count(c)) {
+        cases.push_back({std::string(event) + " { " + c + " { 7 } }", c + "=7"});
+        continue;
+      }
+      for (const std::string& g : children(c.c_str()))
+        cases.push_back({std::string(event) + " { " + c + " { " + g + " { 7 } } }", c + "/" + g + "=7"});
+    }
+  }
+  ASSERT_GT(cases.size(), 50u);
+  std::vector<Row> rows;
+  for (const auto& [body, setting] : cases)
+    rows.push_back({body, 1, {}, [setting = setting](EventTest& t) {
+                      auto* e = dynamic_cast<CTEventProperties*>(t.Event());
+                      ASSERT_NE(e, nullptr);
+                      ASSERT_EQ(e->Properties().size(), 1u);
+                      EXPECT_EQ(e->Properties()[0].path + "=" + e->Properties()[0].value, setting);
+                    }});
+  Run(rows);
 }
 
 }  // namespace

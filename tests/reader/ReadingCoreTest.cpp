@@ -26,8 +26,8 @@ TEST_F(ReadingCoreTest, SkippedWordsBeforeRewrittenLinesEnd) {
     const char* first;  // its text after the file and line
   };
   const Case cases[] = {
-      {"script {\n  wrench\n  int a, b;\n}\n", 2, "无效关键字 'wrench', 忽略. [wrench]"},
-      {"script {\n  projector\n  y=x++\n}\n", 2, "无效关键字 'projector', 忽略. [projector]"},
+      {"script {\n  server\n  int a, b;\n}\n", 2, "无效关键字 'server', 忽略. [server]"},
+      {"script {\n  client\n  y=x++\n}\n", 2, "无效关键字 'client', 忽略. [client]"},
       {"script {\n  foo(a)\n  y=x++\n}\n", 3, "无效关键字 'y=x', 忽略. [y=x]"},
       {"script {\n  background { button { a }\n  y=x++ }\n}\n", 2, "无效关键字 'button', 忽略. [button]"},
       {"scriPt\nm++[", 0, nullptr},

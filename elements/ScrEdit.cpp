@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "elements/ScrKnob.h"
+#include "elements/ScrText.h"
 #include "lexer/ScrLex.h"
 #include "lexer/ScrValues.h"
 #include "reader/ScriptReader.h"
@@ -46,12 +47,25 @@ void CScrEdit::OtherKeyword(CScrStream* f, const char* kw) {
     ReadColor(f);
   } else if (!std::strcmp(kw, "property")) {
     ReadProperty(f);
+  } else if (!std::strcmp(kw, "font")) {
+    ReadFont(f);
   } else {
-    // `font` among them: the font reader is not part of this build, so its block is reported
-    // and passed over here, the one place to give it to that reader.
     Report(ScrTextId::err_edit_invalid_keyword, f, {ScriptReader()->FileName(), kw});
     SkipBlock(f);
   }
+}
+
+// font { ... }: the text's font, kept as its description "face height" with " bold", " italic"
+// and " underline" as they apply; a failed font block is dropped.
+void CScrEdit::ReadFont(CScrStream* f) {
+  CScrFont r(ScriptReader());
+  if (!ReadNested(r, f)) return;
+  const SgLogFont& font = r.Font();
+  std::string d = std::string(font.faceName) + " " + std::to_string(font.height);
+  if (font.weight >= 700) d += " bold";
+  if (font.italic) d += " italic";
+  if (font.underline) d += " underline";
+  Edit()->SetFont(d.c_str());
 }
 
 // position { col, row } on a grid: redraws what was there and moves the text; on the screen

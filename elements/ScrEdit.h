@@ -34,6 +34,7 @@ class CScrEdit : public CScrCtrlpt {
   void ReadSize(CScrStream* f);
   void ReadContent(CScrStream* f);
   void ReadColor(CScrStream* f);
+  void ReadFont(CScrStream* f);
   void ReadProperty(CScrStream* f);
 
   int m_grid[2] = {0, 0};         // columns and rows of a grid box

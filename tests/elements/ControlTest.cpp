@@ -191,7 +191,10 @@ TEST_F(ControlTest, EditsMapsAreasAndKeys) {
          EXPECT_STREQ(t.Ctrl<CSgEdit>("e")->Text(), "");
          EXPECT_EQ(t.Ctrl<CSgEdit>("e")->Group(), 4) << "the empty value's brace is not taken twice";
        }},
-      {"edit { name { e } font { name { x } } }", 1, {"错误：# 无效关键字'font'."}, nullptr},
+      {"edit { name { e } font { size { 三号 } } }", 1, {},
+       [](ControlTest& t) { EXPECT_EQ(Utf8(t.Ctrl<CSgEdit>("e")->Font()), "黑体 -21"); }},
+      {"edit { name { e } font { 无此字体 } size { 1, 1 } }", 1, {"错误: @'无此字体' 不是关键字. [无此字体]"},
+       [](ControlTest& t) { EXPECT_STREQ(t.Ctrl<CSgEdit>("e")->Font(), "") << "a failed font block is dropped"; }},
       {"edit { name { e } property { single, password, wrap, readonly } }", 1,
        {"错误: @无效字符串 'wrap', 忽略. [property]"}, [](ControlTest& t) {
          EXPECT_EQ(t.Ctrl<CSgEdit>("e")->Options(), SG_EDIT_SINGLE | SG_EDIT_PASSWORD);

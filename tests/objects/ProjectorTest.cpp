@@ -33,12 +33,12 @@ TEST_F(ProjectorTest, StencilPoints) {
   };
   const std::vector<Row> rows = {
       // A rectangle around the centre, from the upper left corner.
-      {"stencil { field { /scene/p } position { 5 6 } size { 4 2 } }",
+      {"stencil { field { /scene/p } position { 5, 6 } size { 4, 2 } }",
        {3, 7, -10, 3, 5, -10, 7, 5, -10, 7, 7, -10}},
       // Without a position the rectangle lies around the origin.
-      {"stencil { field { /scene/p } size { 2 2 } }", {-1, 1, -10, -1, -1, -10, 1, -1, -10, 1, 1, -10}},
+      {"stencil { field { /scene/p } size { 2, 2 } }", {-1, 1, -10, -1, -1, -10, 1, -1, -10, 1, 1, -10}},
       // A third number is no depth: every point lies at -10; other words are passed over.
-      {"stencil { field { /scene/p } point { 1 2 3 } colour { 1 } point { 4 5 } size { 9 9 } }",
+      {"stencil { field { /scene/p } point { 1, 2, 3 } color { 1 } point { 4, 5 } size { 9, 9 } }",
        {1, 2, -10, 4, 5, -10}},
   };
   for (const Row& r : rows) {
@@ -58,7 +58,7 @@ TEST_F(ProjectorTest, Projectors) {
     std::function<void(const SgProjectorInfo*)> check;
   };
   const std::vector<Row> rows = {
-      {"projector { name { p } look { 1 2 3 4 5 6 0 1 0 } repeat { 2 3 9 } blend { 0.5 } }", 0,
+      {"projector { name { p } look { 1, 2, 3, 4, 5, 6, 0, 1, 0 } repeat { 2, 3, 9 } blend { 0.5 } }", 0,
        [](const SgProjectorInfo* p) {
          ASSERT_NE(p, nullptr);
          EXPECT_EQ(std::vector<float>(p->pos, p->pos + 3), (std::vector<float>{1, 2, 3}));

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <list>
+#include <string>
 
 #include "declarations/ScrVariable.h"
 #include "elements/ScrImage.h"  // CScrImage, ScrReadNumberList, ScrReadWordList
@@ -13,6 +14,7 @@
 #include "sg/Chart.h"
 #include "sg/Gfx.h"
 #include "sg/Image.h"
+#include "sg/Kvo.h"
 #include "sg/Module.h"
 #include "sg/Variable.h"
 
@@ -49,6 +51,13 @@ std::unique_ptr<CChartObject> NewChart(const std::string& type) {
 CChartObject* FindChart(CSgModule* module, const std::string& name) {
   if (!module || name.empty()) return nullptr;
   return dynamic_cast<CChartObject*>(module->FindChartObject(name.c_str()));
+}
+
+// title { "text" }: the text shown, without the quotes that let it hold blanks and commas.
+std::string Unquoted(std::string text) {
+  KVOSkipDoubleQuotes(text.data());
+  text.resize(std::char_traits<char>::length(text.c_str()));
+  return text;
 }
 
 // field { path }: the node is made when missing; its key, or -1.
@@ -94,6 +103,7 @@ int CScrChart::ReadName(CScrStream* f, const char*) {
 
 int CScrChart::ReadTitle(CScrStream* f, const char*) {
   ReadValueString(f, m_title);
+  m_title = Unquoted(m_title);
   m_hasTitle = true;
   return SCR_SUB_OK;
 }
@@ -388,6 +398,7 @@ int CScrTable::ReadEnable(CScrStream* f, const char*) {
 
 int CScrTable::ReadTitle(CScrStream* f, const char*) {
   ReadValueString(f, m_title);
+  m_title = Unquoted(m_title);
   m_hasTitle = true;
   return SCR_SUB_OK;
 }

@@ -62,11 +62,11 @@ TEST_F(ChartTest, Blocks) {
          EXPECT_EQ(d->Enabled(), 0);
        }},
       // Without a type the block updates the chart it names.
-      {"chart { name { c } type { number } }\nchart { name { c } title { T } range { 1, 9 } }", 1, "", 0,
+      {"chart { name { c } type { number } }\nchart { name { c } title { \"仪表 A\" } range { 1, 9 } }", 1, "", 0,
        [](ChartTest& t) {
          auto* n = t.Chart<CNumber>("c");
          ASSERT_NE(n, nullptr);
-         EXPECT_EQ(n->Title(), "T");
+         EXPECT_EQ(Utf8(n->Title()), "仪表 A") << "without its quotes";
          EXPECT_EQ(n->Bounds()[1], 9);
          EXPECT_EQ(n->Initialized(), 2);
        }},

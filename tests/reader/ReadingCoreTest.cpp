@@ -27,7 +27,7 @@ TEST_F(ReadingCoreTest, SkippedWordsBeforeRewrittenLinesEnd) {
   };
   const Case cases[] = {
       {"script {\n  wrench\n  int a, b;\n}\n", 2, "无效关键字 'wrench', 忽略. [wrench]"},
-      {"script {\n  projector\n  y=x++\n}\n", 2, "无效关键字 'projector', 忽略. [projector]"},
+      {"script {\n  look\n  y=x++\n}\n", 2, "无效关键字 'look', 忽略. [look]"},
       {"script {\n  foo(a)\n  y=x++\n}\n", 3, "无效关键字 'y=x', 忽略. [y=x]"},
       {"script {\n  background { button { a }\n  y=x++ }\n}\n", 2, "无效关键字 'button', 忽略. [button]"},
       {"scriPt\nm++[", 0, nullptr},

@@ -45,6 +45,9 @@ struct Scene {
   bool traceIsDirectory = false;
   int clientWidth = 1024;  // the host's drawing area (SgSetClientSize)
   int clientHeight = 768;
+  std::vector<SgTextureData> textures;                  // texture i has identifier i + 1
+  std::vector<SgProjectorInfo> projectors;              // in order of first setting
+  std::unordered_map<std::string, size_t> projectorAt;  // name -> index in projectors
 
   Scene() { Reset(); }
 
@@ -61,6 +64,9 @@ struct Scene {
     traceIsDirectory = false;
     clientWidth = 1024;
     clientHeight = 768;
+    textures.clear();
+    projectors.clear();
+    projectorAt.clear();
     nextKey = 1;
     // The root always exists and gets the first key.
     auto root = std::make_unique<Node>();
@@ -487,6 +493,16 @@ SGKEY SgInsertStencil() {
   return n ? n->info.key : SG_NO_KEY;
 }
 
+// A null list or a count below 1 gives a stencil without points.
+SGKEY SgInsertStencil(int count, const float* points) {
+  SGKEY key = SgInsertStencil();
+  Node* n = S().Get(key);
+  if (!n) return SG_NO_KEY;
+  n->info.hasStencil = true;
+  if (points && count > 0) n->info.stencil.assign(points, points + 3 * (size_t)count);
+  return key;
+}
+
 // A missing position or size counts as zeros.
 SGKEY SgInsertZRect(const float pos[2], const float size[2]) {
   Node* n = InsertChild("zrect");
@@ -618,6 +634,70 @@ void SgDumpString(const char* file, int append, const char* fmt, ...) {
   std::fwrite(text.data(), 1, text.size(), f);
   std::fclose(f);
 }
+
+// ---------------------------------------------------------------- textures and projectors
+
+int SgDefineTexture(const char* name, const char* file, const char* mask, int o0, int o1, int o2, int o3, int o4) {
+  if (!file || !*file) return 0;
+  SgTextureData t;
+  t.id = (int)S().textures.size() + 1;
+  t.name = name ? name : "";
+  t.file = file;
+  t.mask = mask ? mask : "";
+  const int options[5] = {o0, o1, o2, o3, o4};
+  std::copy(options, options + 5, t.options);
+  S().textures.push_back(std::move(t));
+  return S().textures.back().id;
+}
+
+int SgShowTextureData(int handle, SgTextureData* out) {
+  if (handle < 1 || handle > (int)S().textures.size()) return 0;
+  if (out) *out = S().textures[(size_t)handle - 1];
+  return 1;
+}
+
+int SgTextureCount() { return (int)S().textures.size(); }
+
+namespace {
+
+// The projector of a name, made on its first setting; nullptr for a null name.
+SgProjectorInfo* Projector(const char* name) {
+  if (!name) return nullptr;
+  Scene& s = S();
+  auto [it, made] = s.projectorAt.emplace(name, s.projectors.size());
+  if (made) {
+    s.projectors.emplace_back();
+    s.projectors.back().name = name;
+  }
+  return &s.projectors[it->second];
+}
+
+}  // namespace
+
+int SgSetProjector(const char* name, const float pos[3], const float target[3], const float up[3], int texture,
+                   float blend, float repeatU, float repeatV) {
+  SgProjectorInfo* p = Projector(name);
+  if (!p) return 0;
+  for (int i = 0; i < 3; ++i) {
+    p->pos[i] = pos ? pos[i] : 0.0f;
+    p->target[i] = target ? target[i] : 0.0f;
+    p->up[i] = up ? up[i] : 0.0f;
+  }
+  p->texture = texture;
+  p->blend = blend;
+  p->repeat[0] = repeatU;
+  p->repeat[1] = repeatV;
+  return 1;
+}
+
+int SgSetProjectorBlendType(const char* name, int type) {
+  SgProjectorInfo* p = Projector(name);
+  if (!p) return 0;
+  p->blendType = type;
+  return 1;
+}
+
+const std::vector<SgProjectorInfo>& SgProjectors() { return S().projectors; }
 
 // Used by hosts between scenes and by tests.
 void SgResetScene() {

@@ -225,6 +225,8 @@ CKvoObject* CSgModule::FindAnimationLocal(const char* name) { return FindUp(name
 CKvoObject* CSgModule::FindImage(const char* name) { return FindUp(name, &CSgModule::m_images, false); }
 CKvoObject* CSgModule::FindText(const char* name) { return FindUp(name, &CSgModule::m_texts, false); }
 CKvoObject* CSgModule::FindMenuLocal(const char* name) { return FindUp(name, &CSgModule::m_menus, true); }
+// A chart block names a chart of its own module: one of the same name elsewhere is another chart.
+CKvoObject* CSgModule::FindChartObject(const char* name) { return FindUp(name, &CSgModule::m_chartObjects, true); }
 CKvoObject* CSgModule::FindCtrlpt(const char* name) { return FindUp(name, &CSgModule::m_ctrlPoints, false); }
 CKvoObject* CSgModule::FindCtrlptLocal(const char* name) { return FindUp(name, &CSgModule::m_ctrlPoints, true); }
 CKvoObject* CSgModule::FindClass(const char* name) { return FindUp(name, &CSgModule::m_userClasses, false); }

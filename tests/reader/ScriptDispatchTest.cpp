@@ -77,12 +77,12 @@ TEST_F(DispatchTest, MissingParentModuleSkipsOnlyThatBlock) {
 TEST_F(DispatchTest, KeywordWithoutReaderIsReportedAndSkipped) {
   ReadOutcome o = Read(
       "script {\n"
-      "  projector {\n    name { B1 }\n    reaction { type { lclick } }\n  }\n"
+      "  look {\n    name { B1 }\n    reaction { type { lclick } }\n  }\n"
       "  define { AFTER 1 }\n"
       "}\n");
   EXPECT_EQ(o.result, 1);
   ASSERT_EQ(o.messages.size(), 1u);
-  EXPECT_EQ(o.messages[0], "错误: " + Where() + "第2行无效关键字 'projector', 忽略. [projector]");
+  EXPECT_EQ(o.messages[0], "错误: " + Where() + "第2行无效关键字 'look', 忽略. [look]");
   DWORD v;
   BYTE fl;
   EXPECT_EQ(reader->FindMacro("AFTER", v, fl), 1) << "reading goes on after the skipped block";

@@ -162,6 +162,10 @@ void WriteNodeJson(JsonWriter& w, const SgFieldInfo& n) {
     Floats(w, n.imageSize, 2);
     w.EndObject();
   }
+  if (n.hasStencil) {
+    w.Key("stencil");
+    Floats(w, n.stencil.data(), static_cast<int>(n.stencil.size()));
+  }
   if (!n.textKind.empty()) {
     const SgTextInfo& t = n.text;
     w.Key("text");
@@ -240,6 +244,29 @@ void WriteSceneJson(JsonWriter& w) {
     w.EndObject();
   }
   w.EndArray();
+  w.Key("projectors");
+  w.BeginArray();
+  for (const SgProjectorInfo& p : SgProjectors()) {
+    w.BeginObject();
+    w.Key("name");
+    w.String(ScrGbkToUtf8(p.name));
+    w.Key("position");
+    Floats(w, p.pos, 3);
+    w.Key("target");
+    Floats(w, p.target, 3);
+    w.Key("up");
+    Floats(w, p.up, 3);
+    w.Key("texture");
+    w.Int(p.texture);
+    w.Key("blend");
+    w.Real(p.blend);
+    w.Key("repeat");
+    Floats(w, p.repeat, 2);
+    w.Key("blendType");
+    w.Int(p.blendType);
+    w.EndObject();
+  }
+  w.EndArray();
   w.Key("nodes");
   w.BeginArray();
   for (const SgFieldInfo& n : Nodes()) WriteNodeJson(w, n);
@@ -283,9 +310,15 @@ std::string SceneTree() {
     out += "zrect " + ScrGbkToUtf8(z.path) + " position " + Num(z.zrect.pos[0]) + " " + Num(z.zrect.pos[1]) +
            " size " + Num(z.zrect.size[0]) + " " + Num(z.zrect.size[1]) + "\n";
   }
-  // The nodes that hold something a script put there: texts, images, hidden nodes, contents.
+  for (const SgProjectorInfo& p : SgProjectors()) {
+    out += "projector " + ScrGbkToUtf8(p.name) + " at " + Num(p.pos[0]) + " " + Num(p.pos[1]) + " " + Num(p.pos[2]) +
+           " texture " + std::to_string(p.texture) + " blend " + Num(p.blend) + " type " + std::to_string(p.blendType) +
+           "\n";
+  }
+  // The nodes that hold something a script put there: texts, images, stencils, hidden nodes,
+  // contents.
   for (const SgFieldInfo& n : Nodes()) {
-    if (n.contents.empty() && n.visible && !n.hasImage && n.textKind.empty()) continue;
+    if (n.contents.empty() && n.visible && !n.hasImage && n.textKind.empty() && !n.hasStencil) continue;
     std::string line = "node " + ScrGbkToUtf8(n.path);
     if (!n.visible) line += " hidden";
     if (!n.textKind.empty()) {
@@ -297,6 +330,10 @@ std::string SceneTree() {
     if (n.hasImage)
       line += " image at " + Num(n.imagePos[0]) + " " + Num(n.imagePos[1]) + " " + Num(n.imagePos[2]) + " size " +
               Num(n.imageSize[0]) + " " + Num(n.imageSize[1]);
+    if (n.hasStencil) {
+      line += " stencil";
+      for (float v : n.stencil) line += " " + Num(v);
+    }
     for (const auto& [name, value] : n.contents) line += " " + ScrGbkToUtf8(name) + "=\"" + ScrGbkToUtf8(value) + "\"";
     out += line + "\n";
   }

@@ -102,6 +102,8 @@ SGKEY SgInsertText3d(const char* text);  // child "text3d<n>", contents "text" =
 // A text in the scene at pos, scaled; the font may be null.
 SGKEY SgInsertText3d(const float pos[3], const float scale[3], const char* text, const SgLogFont* font);
 SGKEY SgInsertStencil();                 // child "stencil<n>"
+// A stencil polygon of count points (x, y, z triples in points), kept on the new child.
+SGKEY SgInsertStencil(int count, const float* points);
 SGKEY SgInsertZRect(const float pos[2], const float size[2]);  // child "zrect<n>"
 
 // --- texts: the nodes SgInsertRemark and SgInsertText3d made; 0 for any other key ---
@@ -134,6 +136,34 @@ int SgSetTexture(const char* file);
 int SgSetMaterialDiffuse(const float rgba[4]);
 int SgSetTransparency(float transparency);
 
+// --- textures and projectors ---
+// A texture from an image file and an optional mask file, with five loading options kept as
+// given. Returns a handle for SgShowTextureData (0 when no file is given). Textures are never
+// removed until SgResetScene.
+int SgDefineTexture(const char* name, const char* file, const char* mask, int o0, int o1, int o2, int o3, int o4);
+struct SgTextureData {
+  int id = 0;  // the texture's identifier, from 1 in order of definition
+  std::string name, file, mask;
+  int options[5] = {0, 0, 0, 0, 0};
+};
+int SgShowTextureData(int handle, SgTextureData* out);  // 0 for an unknown handle
+int SgTextureCount();
+// A named projector casting a texture (identifier 0: none) from pos towards target, up being
+// its up vector; blend is the share of the projected picture and repeat how often it tiles.
+// The first setting of a name makes the projector; later ones change it. A null name fails.
+int SgSetProjector(const char* name, const float pos[3], const float target[3], const float up[3], int texture,
+                   float blend, float repeatU, float repeatV);
+int SgSetProjectorBlendType(const char* name, int type);  // 1: lighting, 2: projecting
+struct SgProjectorInfo {
+  std::string name;
+  float pos[3] = {0, 0, 0}, target[3] = {0, 0, 0}, up[3] = {0, 0, 0};
+  int texture = 0;
+  float blend = 0.7f;
+  float repeat[2] = {1, 1};
+  int blendType = 1;
+};
+const std::vector<SgProjectorInfo>& SgProjectors();  // in order of first setting
+
 // --- global ---
 int SgSetBackgroundImage(const char* file);
 int SgSetBackgroundColor(const float c1[3], const float c2[3]);
@@ -153,8 +183,9 @@ void SgSetTraceTarget(const char* path, int bDirectory);  // null or "" removes 
 void SgDumpString(const char* file, int append, const char* fmt, ...)
     __attribute__((format(printf, 3, 4)));
 
-// Clears the scene (only the root is left), the current field, the background, the error
-// message, the work directory, the trace target and the display options (sg/Display.h).
+// Clears the scene (only the root is left), the textures and projectors, the current field, the
+// background, the error message, the work directory, the trace target and the display options
+// (sg/Display.h).
 void SgResetScene();
 
 // --- walking the scene (dumps, tests) ---
@@ -207,6 +238,9 @@ struct SgFieldInfo {
   // the same name ("remark" or "text").
   std::string textKind;
   SgTextInfo text;
+  // What a stencil insert placed: x, y, z of each point.
+  bool hasStencil = false;
+  std::vector<float> stencil;
 };
 int SgGetFieldInfo(SGKEY key, SgFieldInfo* info);  // 0 when the key is unknown
 

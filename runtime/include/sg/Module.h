@@ -173,6 +173,7 @@ class CSgModule : public CKvoObject {
   CKvoObject* FindCtrlpt(const char* name);
   CKvoObject* FindCtrlptLocal(const char* name);  // this module only
   CKvoObject* FindMenuLocal(const char* name);    // this module only (sg/Ui.h)
+  CKvoObject* FindChartObject(const char* name);  // this module only (sg/Chart.h)
   CKvoObject* FindClass(const char* name);    // user classes
   CKvoObject* FindProgram(const char* name);  // user programs
   CKvoObject* FindObject(const char* name);   // any collection

@@ -9,22 +9,6 @@
 #include "sg/Platform.h"
 #include "sg/SceneObjects.h"
 
-int ScrReadImagePath(CScriptReader* reader, CScrStream* f, std::string& out) {
-  const int braced = ScrTakeBrace(f, '{');
-  std::string path;
-  int ok = ScrReadString(f, path);
-  while (ok && path.empty() && !ScrInputEnded(f)) ok = ScrReadString(f, path);
-  if (braced) ScrTakeBrace(f, '}');
-  ScrTrimString(path);
-  // The library keeps a path in a buffer of this size: a longer one would arrive cut.
-  if (path.size() > SCR_MAX_IMAGE_PATH) {
-    reader->Report(ScrTextId::err_invalid_string, f, {path, ScrGetCurKeyWord()});
-    return SCR_SUB_FAIL;
-  }
-  out = path;
-  return SCR_SUB_OK;
-}
-
 // ---------------------------------------------------------------------------------------------
 // sky
 
@@ -70,10 +54,12 @@ int CScrSky::ReadTextureParam(CScrStream* f, const char*) {
   return SCR_SUB_OK;
 }
 
+// Image paths are kept whole, however long: nothing here holds them in a fixed buffer.
 int CScrSky::ReadBitmap(CScrStream* f, const char*) {
-  const int r = ScrReadImagePath(ScriptReader(), f, m_bitmap);
-  if (r == SCR_SUB_OK) m_hasBitmap = true;
-  return r;
+  ReadValueString(f, m_bitmap);
+  ScrTrimString(m_bitmap);
+  m_hasBitmap = true;
+  return SCR_SUB_OK;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -96,7 +82,7 @@ int CScrTexture::Read(CScrStream* f) {
 int CScrTexture::ReadSubKeyword(CScrStream* f, const char* kw) {
   static const ScrSubKeywords<CScrTexture> kSubs = {
       {"name", &CScrTexture::ReadName},        {"bitmap", &CScrTexture::ReadBitmap},
-      {"bitmap_templ", &CScrTexture::ReadBitmap}, {"pixel", &CScrTexture::ReadPixel},
+      {"bitmap_templ", &CScrTexture::ReadBitmapTempl}, {"pixel", &CScrTexture::ReadPixel},
       {"mode", &CScrTexture::ReadMode},        {"enable", &CScrTexture::ReadEnable},
       {"mask", &CScrTexture::ReadUnused},      {"mask_int", &CScrTexture::ReadUnused},
       {"alpha", &CScrTexture::ReadUnused},     {"alpha_int", &CScrTexture::ReadUnused},
@@ -118,12 +104,19 @@ int CScrTexture::ReadName(CScrStream* f, const char*) {
   return SCR_SUB_OK;
 }
 
-int CScrTexture::ReadBitmap(CScrStream* f, const char* kw) {
+int CScrTexture::ReadBitmap(CScrStream* f, const char*) {
   std::string path;
-  const int r = ScrReadImagePath(ScriptReader(), f, path);
-  if (r != SCR_SUB_OK) return r;
-  if (std::string(kw) == "bitmap") m_texture->SetFileName(path.c_str());
-  else m_texture->SetMaskFileName(path.c_str());
+  ReadValueString(f, path);
+  ScrTrimString(path);
+  m_texture->SetFileName(path.c_str());
+  return SCR_SUB_OK;
+}
+
+int CScrTexture::ReadBitmapTempl(CScrStream* f, const char*) {
+  std::string path;
+  ReadValueString(f, path);
+  ScrTrimString(path);
+  m_texture->SetMaskFileName(path.c_str());
   return SCR_SUB_OK;
 }
 

@@ -16,9 +16,6 @@
 
 class CSgTexture;
 
-// The longest image path a sky or texture takes, in bytes.
-constexpr size_t SCR_MAX_IMAGE_PATH = 259;
-
 class SCR_API CScrSky : public CScrObject {
  public:
   explicit CScrSky(CScriptReader* reader) : CScrObject(reader) {}
@@ -66,7 +63,8 @@ class SCR_API CScrTexture : public CScrObject {
 
  private:
   int ReadName(CScrStream* f, const char*);
-  int ReadBitmap(CScrStream* f, const char* kw);
+  int ReadBitmap(CScrStream* f, const char*);
+  int ReadBitmapTempl(CScrStream* f, const char*);
   int ReadPixel(CScrStream* f, const char*);
   int ReadMode(CScrStream* f, const char*);
   int ReadEnable(CScrStream* f, const char*);
@@ -88,8 +86,3 @@ class SCR_API CScrLight : public CScrObject {
  private:
   int ReadValues(CScrStream* f, const char* kw);
 };
-
-// Reads one image path (its braces optional) of at most SCR_MAX_IMAGE_PATH bytes into `out`; a
-// longer one is reported as an invalid string and leaves `out` unchanged. SCR_SUB_OK or
-// SCR_SUB_FAIL.
-int ScrReadImagePath(CScriptReader* reader, CScrStream* f, std::string& out);

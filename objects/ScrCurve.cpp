@@ -8,11 +8,7 @@
 #include "reader/ScriptReader.h"
 #include "sg/Curve.h"
 
-namespace {
-
-// A number token as the value reader writes them: a decimal number, or a quotient or product of
-// two. 0 for anything else.
-bool ToNumber(std::string tok, float& out) {
+bool ScrParseNumber(std::string tok, float& out) {
   ScrTrimString(tok);
   auto plain = [](std::string s, double& v) {
     ScrTrimString(s);
@@ -33,8 +29,6 @@ bool ToNumber(std::string tok, float& out) {
   out = tok[p] == '/' ? (float)(a / b) : (float)(a * b);
   return true;
 }
-
-}  // namespace
 
 CScrCurve::CScrCurve(CScriptReader* reader, CSgCurve* object) : CScrObject(reader), m_object(object) {}
 
@@ -99,7 +93,7 @@ std::vector<float> CScrCurve::ReadNumberList(CScrStream* f) {
   std::vector<float> v;
   float x = 0;
   for (const std::string& t : words) {
-    if (!ToNumber(t, x)) break;
+    if (!ScrParseNumber(t, x)) break;
     v.push_back(x);
   }
   return v;

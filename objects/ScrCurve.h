@@ -16,6 +16,10 @@ class CSgCurve;
 class CSgCurveComplex;
 class CSgRoute;
 
+// A number token as the value reader writes them: a decimal number, or a quotient or product of
+// two (1/3, 2*4). False, and `out` unchanged, for anything else.
+bool ScrParseNumber(std::string tok, float& out);
+
 // curve { name n  direction {x y z}  polyline {...}  arc {...} }. The polyline and arc readers
 // derive from it and share its point reading.
 class SCR_API CScrCurve : public CScrObject {

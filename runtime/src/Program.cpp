@@ -11,7 +11,6 @@
 #include "sg/Vm.h"
 #include "VmCode.h"
 
-int CSgMsg::m_maxID = 0;
 
 namespace {
 

@@ -62,7 +62,7 @@ class CSgCurveComplex : public CSgCurve {
 
 class CSgRoute : public CKvoObject {
  public:
-  explicit CSgRoute(CSgModule* module) : CKvoObject(0, nullptr) { SetModule(module); }
+  explicit CSgRoute(CSgModule* module) : CKvoObject(SGT_ROUTE, nullptr) { SetModule(module); }
   void AddPoint(float x, float y, float z) { m_points.insert(m_points.end(), {x, y, z}); }
   int PointCount() const { return (int)m_points.size() / 3; }
   const std::vector<float>& Points() const { return m_points; }

@@ -31,6 +31,7 @@
 #include "sg/Action.h"
 #include "sg/Kvo.h"
 #include "sg/ObjectList.h"
+#include "sg/SceneObjects.h"  // CSgMsg
 
 class CSgModule;
 class CSgVariable;
@@ -40,11 +41,8 @@ class CSgVm;
 struct SgCode;
 struct SgClassState;
 
-// The highest message identifier handed out so far (the `asyn` completion posts it).
-class CSgMsg {
- public:
-  static int m_maxID;
-};
+// CSgMsg (sg/SceneObjects.h) keeps the highest message identifier handed out so far: the `asyn`
+// completion posts it.
 
 // ---------------------------------------------------------------- conditions
 

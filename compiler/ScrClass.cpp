@@ -168,7 +168,7 @@ int ScrReadFunctionDefinition(CScriptReader* reader, CScrStream* f, const std::s
     reader->Report(ScrTextId::err_function_not_declared_in_class, f, {name, className, token});
   }
   const int before = local->Functions().Count();
-  if (!ScrCompileFunctionDefinition(reader, f, owner, tok, std::string())) {
+  if (!ScrCompileFunctionDefinition(reader, f, owner, tok, std::string(), ScrTextId::err_function_no_return)) {
     reader->SkipBlock(f);
     return 1;
   }

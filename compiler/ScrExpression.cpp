@@ -120,6 +120,28 @@ CSgProgram* FindClassProgram(CSgModule* module, const std::string& name) {
 // The class program a program belongs to (itself or the nearest father that is a class).
 CSgProgram* EnclosingClass(CSgProgram* p) { return p ? p->OwnerClass() : nullptr; }
 
+// The function a program belongs to (itself or the nearest father that is a function), else the
+// outermost program. Father chains are as deep as the blocks of one function, bounded by the
+// block depth; the walk is bounded as well, in case a chain ever closed on itself.
+CSgProgram* EnclosingFunctionOrTop(CSgProgram* p) {
+  for (int steps = 0; p && steps <= SCR_MAX_BLOCK_DEPTH; ++steps) {
+    if (dynamic_cast<CSgFunction*>(p) || !p->FatherProgram()) return p;
+    p = p->FatherProgram();
+  }
+  return p;
+}
+
+// `object.member` on an object variable of the enclosing function (or program) that no `new`
+// has been assigned to: the object was never made, so the member has nothing to live in. A
+// warning: the statement is compiled all the same.
+void WarnUnallocatedLocal(ScrCompileContext& c, const CSgVariable* object) {
+  if (!object || !object->IsObjectVar() || object->Ownership()) return;
+  if (std::strcmp(object->Name(), "this") == 0) return;
+  CSgProgram* home = EnclosingFunctionOrTop(c.program);
+  if (home && home->FindVariableLocal(object->Name()) == object)
+    Report(c, ScrTextId::warn_local_object_no_space, {object->Name(), ScrGetCurKeyWord()});
+}
+
 // Resolves a name: first the expansion's own variable (name + instance suffix), then the
 // program's variables, a module object, the module's variables, a user program, a module.
 CSgVariable* ResolveName(ScrCompileContext& c, const std::string& name) {
@@ -337,8 +359,12 @@ Node CompileOperator(ScrCompileContext& c, const std::string& text, ScrSplit& s)
   CSgVariable* lv = n->left->result;
   int memberType = 0;
   std::string memberClass;
-  if (s.kind == '.') n->right = CompileMember(c, s.right, lv, &memberType, &memberClass);
-  else n->right = Compile(c, s.right);
+  if (s.kind == '.') {
+    WarnUnallocatedLocal(c, lv);
+    n->right = CompileMember(c, s.right, lv, &memberType, &memberClass);
+  } else {
+    n->right = Compile(c, s.right);
+  }
   if (!n->right) {
     if (s.kind == '=') Report(c, ScrTextId::err_assignment_right_empty, {text, ScrGetCurKeyWord()});
     else Report(c, ScrTextId::err_expression_unparsable, {s.right, ScrGetCurKeyWord()});

@@ -81,9 +81,11 @@ int ScrCompileLocalDeclaration(CScriptReader* reader, CScrStream* f, CSgProgram*
 
 // Compiles `type name(parameters) [{ body }]` met inside `owner` (a program or a class whose
 // name is `className`) into a function of the owner. Returns 0 when the enclosing block must
-// fail.
+// fail. A header without a return type is reported with `noType`: inside programs and classes
+// the function "defines no return type", at script level it "has no return value".
 int ScrCompileFunctionDefinition(CScriptReader* reader, CScrStream* f, CSgProgram* owner,
-                                 const std::string& token, const std::string& className);
+                                 const std::string& token, const std::string& className,
+                                 ScrTextId noType = ScrTextId::err_function_no_return_type);
 
 // Reads `( condition ) { body }` for if, elseif and while.
 class CScrIf : public CScrProg {

@@ -520,7 +520,7 @@ void SeekBody(CScrStream* f, const SCRFUNCTION& rec) {
 }  // namespace
 
 int ScrCompileFunctionDefinition(CScriptReader* reader, CScrStream* f, CSgProgram* owner, const std::string& token,
-                                 const std::string& className) {
+                                 const std::string& className, ScrTextId noType) {
   SCRFUNCTION rec;
   int hb = ScrReadHeaderAndBody(f, rec, token, reader, ScrHeaderKind::CompiledFunction);
   if (!hb) {
@@ -542,7 +542,7 @@ int ScrCompileFunctionDefinition(CScriptReader* reader, CScrStream* f, CSgProgra
       retType = "void";
       name = head;
     } else {
-      reader->Report(ScrTextId::err_function_no_return_type, f, {head, token});
+      reader->Report(noType, f, {head, token});
       return 0;
     }
   } else {

@@ -100,30 +100,21 @@ class Scene:
         return f'"{r.choice(WORDS)} {{{r.choice(WORDS)}}}, {r.choice(WORDS)} {{{r.randint(0, 99)}}}"'
 
     def skipped_block(self, d):
-        """A block of a keyword the reader skips: nested braces, values, quoted strings."""
+        """A block of one of the scene-object keywords (animations, steps, sequences, faults,
+        generators, sky, textures, lights, routes, message handlers, projectors, stencils,
+        charts, tables, bodies, wrenches, nuts), written without faults: a block that faults
+        stops the read."""
         if not self.skipped:
             return
         r = self.rng
         n = self.next_id()
-        # Blocks of keywords whose readers are not built yet, and animations (a block that faults
-        # would stop the read, so these are written without faults).
-        kind = r.choice(["projector", "animation", "table"])
-        if kind == "projector":
-            self.line(d, "projector")
-            self.line(d, "{")
-            self.line(d + 1, f"name {{ b{n} }}")
-            self.line(d + 1, f"field {{ /scene/b{n} }}")
-            self.line(d + 1, f"tip {{ {self.text_string()} }}", self.maybe_note())
-            self.line(d + 1, "reaction")
-            self.line(d + 1, "{")
-            self.line(d + 2, "mode { click }")
-            self.line(d + 2, f"conditions {{ type {{ equal }} field {{ /scene/b{n} }} values {{ 1, 0 }} }}")
-            self.line(d + 2, f"animation {{ {self.text_string()} }}")
-            self.line(d + 1, "}")
-            self.line(d, "}")
-        elif kind == "animation":
-            # Read by the animation reader: a rotation on a controller's life, and a second
-            # animation that plays the first one through a reference.
+        kind = r.choice(["animation", "step", "sequence", "fault", "generator", "sky", "texture",
+                         "light", "route", "message", "projector", "stencil", "chart", "table",
+                         "body", "wrench", "nut"])
+        note = self.maybe_note()
+        if kind == "animation":
+            # A rotation on a controller's life, and a second animation that plays the first one
+            # through a reference.
             self.line(d, "animation")
             self.line(d, "{")
             self.line(d + 1, f"name {{ anim_{n} }}")
@@ -140,10 +131,74 @@ class Scene:
             self.line(d, "}")
             self.line(d, f"animation {{ name {{ anim_{n}_again }} "
                          f"reference {{ animation {{ name {{ anim_{n} }} }} time {{ 0.{r.randint(1, 9)} }} }} }}")
+        elif kind == "step":
+            self.line(d, "step")
+            self.line(d, "{")
+            self.line(d + 1, f"name {{ step_{n} }}")
+            self.line(d + 1, f"id {{ {n} }}")
+            self.line(d + 1, f"mark {{ {r.randint(1, 10)} }}")
+            self.line(d + 1, f"field {{ /scene/s{n} }}", note)
+            self.line(d + 1, f"ctrlpt {{ name {{ c{n} }} field {{ /scene/c{n} }} }}")
+            self.line(d, "}")
+        elif kind == "sequence":
+            self.line(d, f"sequence {{ name {{ q{n} }} type {{ parallel }} property {{ cycle }} "
+                         f"sequence {{ name {{ q{n}a }} type {{ serial }} }} "
+                         f"sequence {{ name {{ q{n}b }} type {{ serial }} }} }}", note)
+        elif kind == "fault":
+            self.line(d, "fault")
+            self.line(d, "{")
+            self.line(d + 1, f"name {{ fault_{n} }}")
+            self.line(d + 1, f"id {{ {n} }}")
+            self.line(d + 1, f"rect {{ 0, 0, {r.randint(100, 800)}, {r.randint(100, 600)} }}")
+            self.line(d + 1, "independent { 1, 2, 3 }")
+            self.line(d + 1, "branch")
+            self.line(d + 1, "{")
+            self.line(d + 2, f"name {{ b{n} }}")
+            self.line(d + 2, "steps { 1, 2 }")
+            self.line(d + 2, f"leaf {{ name {{ l{n} }} mark {{ {r.randint(1, 5)} }} steps {{ 3 }} }}", note)
+            self.line(d + 1, "}")
+            self.line(d, "}")
+        elif kind == "generator":
+            self.line(d, f"float gv_{n} = 0")
+            self.line(d, f"generator {{ name {{ g{n} }} type {{ {r.choice(['linear', 'sin', 'once'])} }} "
+                         f"range {{ 0 {r.randint(1, 100)} }} period {{ {r.randint(1, 9) * 500} }} "
+                         f"string {{ gv_{n} }} }}", note)
+        elif kind == "sky":
+            self.line(d, f"sky {{ field {{ /scene/sky{n} }} radius {{ {r.randint(1000, 20000)} }} "
+                         f"position {{ 0, 0, {r.randint(0, 100)} }} }}", note)
+        elif kind == "texture":
+            self.line(d, f"texture {{ name {{ t{n} }} bitmap {{ t{n}.bmp }} mode {{ modulate }} "
+                         f"pixel {{ 64, 64 }} enable {{ 0 }} }}", note)
+        elif kind == "light":
+            self.line(d, f"light {{ index {{ {r.randint(0, 7)} }} position {{ 0, 0, 10 }} "
+                         f"diffuse {{ 1, 1, 1 }} type {{ point }} }}", note)
+        elif kind == "route":
+            pts = " ".join(f"point {{ {r.randint(0, 99)}, {r.randint(0, 99)}, {r.randint(0, 9)} }}"
+                           for _ in range(r.randint(2, 6)))
+            self.line(d, f"route {{ name {{ route_{n} }} {pts} }}", note)
+        elif kind == "message":
+            self.line(d, f"int mp_{n} = 0")
+            self.line(d, f"message {{ id {{ {n} }} param {{ mp_{n} }} }}", note)
+        elif kind == "projector":
+            self.line(d, f"projector {{ name {{ p{n} }} look {{ 0, 0, 10, 0, 0, 0, 0, 1, 0 }} "
+                         f"blend {{ 0.5 }} repeat {{ 2, 2 }} property {{ lighting }} }}", note)
+        elif kind == "stencil":
+            self.line(d, f"stencil {{ field {{ /scene/st{n} }} position {{ {r.randint(0, 99)}, "
+                         f"{r.randint(0, 99)} }} size {{ {r.randint(1, 9)}, {r.randint(1, 9)} }} }}", note)
+        elif kind == "chart":
+            self.line(d, f"chart {{ name {{ ch{n} }} type {{ {r.choice(['dashboard', 'histogram', 'curve'])} }} "
+                         f"title {{ {r.choice(WORDS)} }} position {{ 10, 10 }} size {{ 80, 60 }} "
+                         f"range {{ 0, 100, 0, 100 }} }}", note)
+        elif kind == "table":
+            self.line(d, f"int ti_{n} = 0")
+            self.line(d, f"table {{ name {{ tb{n} }} title {{ {r.choice(WORDS)} }} position {{ 5, 5 }} "
+                         f"size {{ 100, 40 }} items {{ ti_{n} }} values {{ ti_{n} }} }}", note)
         else:
-            vals = ", ".join(f"{r.randint(0, 99)}.{r.randint(0, 9)}" for _ in range(r.randint(4, 16)))
-            self.line(d, f"table {{ name {{ v{n} }} type {{ float }} values {{ {vals} }} "
-                         f"size {{ 4 }} text {{ {self.text_string()} }} }}", self.maybe_note())
+            self.mechanism(d, kind, n, note)
+
+    def mechanism(self, d, kind, n, note):
+        """body, wrench and nut blocks."""
+        self.line(d, f"{kind} {{ name {{ {kind}{n} }} field {{ /scene/{kind}{n} }} }}", note)
 
     def module(self, d, depth_left):
         """A module block, 1 + depth_left deep at most; returns its name."""
@@ -356,6 +411,11 @@ def generate(size, one_line, skipped, seed, programs_only=False):
     return data, s
 
 
+SCENE_OBJECT_WORDS = ("animation", "step", "sequence", "fault", "generator", "sky", "texture", "light",
+                      "route", "message", "projector", "stencil", "chart", "table", "body", "wrench",
+                      "nut")
+
+
 def count_kept(s):
     """Modules, calls and skipped blocks in the lines kept (rendering order, after rollback)."""
     modules = calls = skipped = 0
@@ -367,7 +427,7 @@ def count_kept(s):
         elif code.startswith("outer(F"):
             calls += 1
             modules += 2
-        elif code.startswith(("button", "animation", "table {")):
+        elif code.startswith(SCENE_OBJECT_WORDS):
             skipped += 1
     return modules, calls, skipped
 

@@ -167,8 +167,8 @@ class Scene:
             self.line(d, f"sky {{ field {{ /scene/sky{n} }} radius {{ {r.randint(1000, 20000)} }} "
                          f"position {{ 0, 0, {r.randint(0, 100)} }} }}", note)
         elif kind == "texture":
-            self.line(d, f"texture {{ name {{ t{n} }} bitmap {{ t{n}.bmp }} mode {{ modulate }} "
-                         f"pixel {{ 64, 64 }} enable {{ 0 }} }}", note)
+            self.line(d, f"texture {{ name {{ t{n} }} bitmap {{ t{n}.bmp }} bitmap_templ {{ t{n}m.bmp }} "
+                         f"pixel {{ 64, 64 }} }}", note)
         elif kind == "light":
             self.line(d, f"light {{ index {{ {r.randint(0, 7)} }} position {{ 0, 0, 10 }} "
                          f"diffuse {{ 1, 1, 1 }} type {{ point }} }}", note)

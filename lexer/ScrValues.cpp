@@ -126,8 +126,17 @@ int ReadValues(CScrStream* f, T* out, int n) {
   if (!f || ScrInputEnded(f)) return 0;
   if (n < 1) return 1;
   std::string& tok = ScrLex().keyword;
+  ScrLexMark before;
   for (int i = 0; i < n; ++i) {
+    ScrSaveLexState(f, before);
     if (!ScrReadString(f, tok)) return 0;
+    // Fewer values than asked for: the closing brace belongs to the block. Read as a number it
+    // would close the block one level too far and everything after it would be misread; the
+    // values not given keep what they held.
+    if (tok == "}") {
+      ScrRestoreLexState(f, before);
+      return 1;
+    }
     if (ScrIsQuotedString(tok.c_str())) continue;
     Convert(tok, out[i]);
   }

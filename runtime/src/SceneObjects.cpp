@@ -81,6 +81,7 @@ CSgMsg::~CSgMsg() = default;
 
 void CSgMsg::Describe(CDescriber& d) const {
   d.Int("id", m_id);
+  d.Int("maxId", static_cast<long long>(m_maxID));  // class-wide: the largest id of every handler so far
   if (m_animation) d.Ref("animation", m_animation);
   else d.Null("animation");
   if (m_param) d.Ref("paramVariable", m_param);

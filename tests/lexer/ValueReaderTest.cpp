@@ -4,6 +4,7 @@
 #include <limits>
 #include <list>
 #include <string>
+#include <vector>
 
 #include "LexTestUtil.h"
 #include "lexer/ScrLex.h"
@@ -63,6 +64,16 @@ TEST_F(ValueReader, CountsQuotesAndTheEnd) {
   EXPECT_EQ(v[1], -1);  // a quoted string leaves its slot alone
   EXPECT_EQ(v[2], 3);
   EXPECT_EQ(ScrReadValues(s.f(), v, 1), 0);  // at the end
+
+  // Fewer values than asked for: the block's closing brace is left for the block.
+  ResetLexer();
+  TempScript shortList("1, 0, 0 }\nafter\n");
+  float four[4] = {9, 9, 9, 9};
+  EXPECT_EQ(ScrReadValues(shortList.f(), four, 4), 1);
+  EXPECT_EQ(std::vector<float>(four, four + 4), (std::vector<float>{1, 0, 0, 9}));
+  std::string next;
+  EXPECT_EQ(ScrReadString(shortList.f(), next), 1);
+  EXPECT_EQ(next, "}");
 
   ResetLexer();
   TempScript comma("1,\n2\n");

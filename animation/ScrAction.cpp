@@ -132,6 +132,9 @@ int CScrAction::ReadSubKeyword(CScrStream* f, const char* kw) {
 // the word itself: older scripts carry words of retired features here).
 int CScrAction::UnknownSubKeyword(CScrStream* f, const char* kw) {
   if (ScrIsCallShaped(kw)) return ReadCall(f, kw);
+  // Passed over without a word, with its block: read as keywords, the words inside (`mode
+  // { once }`, which the keyword table allows here) would stop the script.
+  SkipBlock(f);
   return SCR_SUB_OK;
 }
 

@@ -116,6 +116,8 @@ TEST_F(ActionTest, Acts) {
          EXPECT_EQ(t.Last().Bool(), 0);
          EXPECT_EQ(t.Action()->Necessary(), 1);
        }},
+      {"mode { once } act { type { exit } }", 1, {},
+       [](ActionTest& t) { EXPECT_EQ(t.Action()->ActionCount(), 1) << "mode and its block are passed over"; }},
       {"act { type { exit } coord { 1 } } text", 1, {"错误: @无效关键字 'coord', 忽略. [coord]"},
        [](ActionTest& t) {
          ASSERT_EQ(t.Action()->ActionCount(), 1) << "an unknown word of action is passed over silently";

@@ -40,9 +40,8 @@ bool StartsWith(const std::string& s, const char* prefix) {
   return s.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-// The top-level keywords, in the order they are tested (the first match wins). A row without a
-// handler names a keyword whose reader is not part of this build yet: it is reported as an
-// invalid keyword and its block skipped.
+// The top-level keywords, in the order they are tested (the first match wins), each with its
+// handler. A row without one would be reported as an invalid keyword and its block skipped.
 struct Row {
   const char* keyword;
   CScrScript::Handler handler;
@@ -160,7 +159,7 @@ int CScrScript::Dispatch(CScrStream* f, const std::string& token) {
   auto it = rows.find(token);
   if (it != rows.end()) {
     Handler h = it->second;
-    return h ? (this->*h)(f, token) : NotYetReadable(f, token);
+    return h ? (this->*h)(f, token) : Unreadable(f, token);
   }
 
   // Shapes rather than words: script functions, classes, typed functions, declarations.
@@ -176,10 +175,10 @@ int CScrScript::Dispatch(CScrStream* f, const std::string& token) {
   //
   // A recognised word that matches no row is reported and its block skipped; reading goes on, so
   // that nothing after it is lost without a word.
-  return NotYetReadable(f, token);
+  return Unreadable(f, token);
 }
 
-int CScrScript::NotYetReadable(CScrStream* f, const std::string& token) {
+int CScrScript::Unreadable(CScrStream* f, const std::string& token) {
   ReportInvalidKeyword(f, token.c_str());
   SkipBlock(f);
   return 1;

@@ -41,7 +41,7 @@ class SCR_API CScrScript : public CScrObject {
  private:
   friend struct ScrScriptTable;
   int Dispatch(CScrStream* f, const std::string& token);
-  int NotYetReadable(CScrStream* f, const std::string& token);
+  int Unreadable(CScrStream* f, const std::string& token);
 
   // Directives.
   int ReadModule(CScrStream* f, const std::string& token);

@@ -2,6 +2,7 @@
 #include "animation/ScrMediaEvents.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "elements/ScrCtrlpt.h"
 #include "lexer/ScrKeywordTable.h"
@@ -321,11 +322,13 @@ namespace {
 bool IsChildOf(const std::string& parent, const std::string& child) {
   const ScrKeywordRecord* rec = ScrFindKeywordRecord(parent.c_str());
   if (!rec || !rec->allowed || child.empty()) return false;
-  const char* list = rec->allowed;
-  const size_t n = child.size();
-  for (const char* p = std::strstr(list, child.c_str()); p; p = std::strstr(p + 1, child.c_str())) {
-    const bool startOk = p == list || p[-1] == ' ' || p[-1] == ',';
-    const bool endOk = p[n] == '\0' || p[n] == ',' || p[n] == ' ';
+  // Searched as views: a word of a damaged file may hold a NUL byte, which a C-string search
+  // would stop at while the word's length counts past it.
+  const std::string_view list = rec->allowed;
+  for (size_t at = list.find(child); at != std::string_view::npos; at = list.find(child, at + 1)) {
+    const size_t end = at + child.size();
+    const bool startOk = at == 0 || list[at - 1] == ' ' || list[at - 1] == ',';
+    const bool endOk = end == list.size() || list[end] == ',' || list[end] == ' ';
     if (startOk && endOk) return true;
   }
   return false;
